@@ -1,0 +1,121 @@
+#pragma once
+
+#include "store/ArticleKey.h"
+#include "store/ArticleRecord.h"
+#include "store/UserArticleEntry.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class PubMedXML;
+class SQLiteDatabase;
+class ResultTable;
+
+// The article store: the table `articles` in "<preference folder>/articles.db".
+//
+// Two kinds of operation:
+// - self-contained ones open the connection, run and close it again, so a
+//   write is on disk when the call returns;
+// - bracketed ones are meant to run between open() and close() (the
+//   transaction bracket: one connection, one transaction), so that an import
+//   of many articles commits once.
+// A self-contained operation called inside a bracket runs on the bracket's
+// connection and leaves it open; a bracketed operation called outside one
+// opens and commits by itself. Either way no write is lost.
+//
+// A failed statement behaves as an empty result: no rows, counts and numbers
+// 0, tests false, texts empty; writes are dropped without a message.
+class accessDB final
+{
+public:
+    // Opens (creating when new) "<preferenceDir>/articles.db", creates the
+    // table and its indexes in a new file, and leaves the connection closed.
+    // A file in the SQLite 2 format is left untouched and every operation
+    // then fails as above.
+    explicit accessDB(const QString& preferenceDir);
+    ~accessDB();
+    accessDB(const accessDB&) = delete;
+    accessDB& operator=(const accessDB&) = delete;
+
+    // True when `path` begins with "** This file contains an SQLite 2.1 database **".
+    static bool isLegacySQLite2File(const QString& path);
+
+    QString databasePath() const { return dbPath; }
+
+    // The transaction bracket. Brackets nest: only the outermost pair opens,
+    // begins, commits and closes. close() answers whether the commit succeeded.
+    bool open();
+    bool close();
+
+    // The highest OlvaneID, removed rows included; 0 for an empty table.
+    quint64 currentUniqueID();
+    // The highest user number among live rows of type "User"; 0 when none.
+    quint64 currentUserID();
+
+    // Bracketed. Updates the live row of PubMed article `pmid` from `reader`
+    // (keeping its number, mark, memo and dates), or inserts a new row with
+    // the next OlvaneID.
+    void insertArtilceInfoIntoDB(const PubMedXML& reader, const QString& filepath,
+                                 const QString& pmid);
+    // Bracketed. Inserts the entry as a new row; no existence test.
+    void insertUserArticleIntoDB(const UserArticleEntry& entry);
+
+    // Marks the article's rows as removed (type "deleted_" + type).
+    void removeArtilce(const ArticleKey& key);
+    bool haveArticle(const ArticleKey& key);
+    // The same test for use inside a bracket.
+    bool haveArticleWithoutOpen(const ArticleKey& key);
+
+    // Copies every old "<preferenceDir>/cache/<pmid>.dat" record into the table.
+    void convertOldCacheFileToDB();
+    // Copies one old record; each record is committed on its own.
+    void insertArticleInfoFromOldFile(const QString& pmid);
+
+    // The records of the given keys, in the database's order, each matching
+    // row once. Any number of keys.
+    QList<ArticleRecord> articleInformationOfArticleIDs(const QList<ArticleKey>& keys);
+    // Keys of live articles whose ID, or a column chosen by the search flags
+    // in the user defaults, contains `word` (LIKE: ASCII case folded, % and _
+    // are wildcards). No value for an empty word.
+    std::optional<QList<ArticleKey>> searchArticleIDs(const QString& word);
+    // The same search restricted to the given keys.
+    std::optional<QList<ArticleKey>> searchArticleIDs(const QString& word,
+                                                      const QList<ArticleKey>& withIDAndTypes);
+    // At most 100 keys of live articles, most recently inserted first.
+    QList<ArticleKey> searchImportedRecentlyIDs();
+    QList<ArticleKey> allArticleIDs();
+    qint64 numberOfAllArticles();
+    // Distinct journals of live articles, ascending.
+    QStringList journals();
+
+    // A column of the article; empty text when there is no such article.
+    QString abstract(const ArticleKey& key);
+    QString memo(const ArticleKey& key);
+    QString authors(const ArticleKey& key);
+    QStringList authorsAsArray(const ArticleKey& key);
+
+    // Splits an authors string ("Smith, JA, Doe, B") into its entries
+    // ("Smith, JA", "Doe, B"). No database access.
+    static QStringList authorsArrayFromAuthorsString(const QString& authors);
+
+private:
+    class Connection;
+
+    void createTableAndIndexes(bool newFile);
+    QString singleColumn(const QString& statement, const ArticleKey& key);
+    // Fills the connection's temporary key table with `keys`, duplicates
+    // dropped. The table is named in keyListClause.
+    static bool loadKeyList(Connection& connection, const QList<ArticleKey>& keys);
+    static QList<ArticleKey> keysFromRows(const ResultTable& table, int typeColumn, int idColumn,
+                                          int limit = -1);
+    static ArticleRecord recordFromRow(const ResultTable& table, int row);
+
+    QString preferenceDir;
+    QString dbPath;
+    std::unique_ptr<SQLiteDatabase> _database; // null for a file in the SQLite 2 format
+    int bracketDepth = 0;
+};
