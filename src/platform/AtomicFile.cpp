@@ -20,8 +20,8 @@ bool write(const QString& path, const QByteArray& bytes, QString* error)
 
 QString moveAside(const QString& path)
 {
-    const QString stem =
-        path + ".unreadable-" + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stem = path + ".unreadable-" +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = stem;
     for (int n = 2; QFile::exists(target); ++n)
         target = stem + "-" + QString::number(n);

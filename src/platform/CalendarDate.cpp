@@ -57,20 +57,38 @@ QString format(const QDateTime& date, const QString& format)
             continue;
         }
         switch (format.at(++i).unicode()) {
-        case 'Y': out.append(QString::number(date.date().year())); break;
-        case 'm': out.append(twoDigits(date.date().month())); break;
-        case 'd': out.append(twoDigits(date.date().day())); break;
-        case 'H': out.append(twoDigits(date.time().hour())); break;
-        case 'M': out.append(twoDigits(date.time().minute())); break;
-        case 'S': out.append(twoDigits(date.time().second())); break;
-        case 'z': out.append(zoneOffset(date)); break;
+        case 'Y':
+            out.append(QString::number(date.date().year()));
+            break;
+        case 'm':
+            out.append(twoDigits(date.date().month()));
+            break;
+        case 'd':
+            out.append(twoDigits(date.date().day()));
+            break;
+        case 'H':
+            out.append(twoDigits(date.time().hour()));
+            break;
+        case 'M':
+            out.append(twoDigits(date.time().minute()));
+            break;
+        case 'S':
+            out.append(twoDigits(date.time().second()));
+            break;
+        case 'z':
+            out.append(zoneOffset(date));
+            break;
         case 'Z': {
             const QString abbreviation = date.timeZoneAbbreviation();
             out.append(abbreviation.isEmpty() ? zoneOffset(date) : abbreviation);
             break;
         }
-        case 'b': out.append(QLatin1String(monthNames[date.date().month() - 1])); break;
-        case '%': out.append(QLatin1Char('%')); break;
+        case 'b':
+            out.append(QLatin1String(monthNames[date.date().month() - 1]));
+            break;
+        case '%':
+            out.append(QLatin1Char('%'));
+            break;
         default:
             out.append(QLatin1Char('%')).append(format.at(i));
         }
@@ -98,16 +116,29 @@ QDateTime parse(const QString& text, const QString& format)
         }
         bool ok = true;
         switch (format.at(++i).unicode()) {
-        case 'Y': ok = readDigits(text, pos, 4, year); break;
-        case 'm': ok = readDigits(text, pos, 2, month); break;
-        case 'd': ok = readDigits(text, pos, 2, day); break;
-        case 'H': ok = readDigits(text, pos, 2, hour); break;
-        case 'M': ok = readDigits(text, pos, 2, minute); break;
-        case 'S': ok = readDigits(text, pos, 2, second); break;
+        case 'Y':
+            ok = readDigits(text, pos, 4, year);
+            break;
+        case 'm':
+            ok = readDigits(text, pos, 2, month);
+            break;
+        case 'd':
+            ok = readDigits(text, pos, 2, day);
+            break;
+        case 'H':
+            ok = readDigits(text, pos, 2, hour);
+            break;
+        case 'M':
+            ok = readDigits(text, pos, 2, minute);
+            break;
+        case 'S':
+            ok = readDigits(text, pos, 2, second);
+            break;
         case 'b': {
             ok = false;
             for (int m = 0; m < 12 && !ok; ++m) {
-                if (text.mid(pos, 3).compare(QLatin1String(monthNames[m]), Qt::CaseInsensitive) == 0) {
+                if (text.mid(pos, 3).compare(QLatin1String(monthNames[m]), Qt::CaseInsensitive) ==
+                    0) {
                     month = m + 1;
                     pos += 3;
                     ok = true;

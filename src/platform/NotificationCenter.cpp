@@ -40,8 +40,9 @@ void NotificationCenter::post(const QString& name, const QVariant& object,
         if (!r.observer)
             continue;
         const auto& current = byName[name];
-        const bool stillRegistered = std::any_of(current.begin(), current.end(),
-                                                 [&](const Registration& c) { return c.serial == r.serial; });
+        const bool stillRegistered =
+            std::any_of(current.begin(), current.end(),
+                        [&](const Registration& c) { return c.serial == r.serial; });
         if (stillRegistered)
             r.handler(note);
     }

@@ -24,12 +24,12 @@ enum class AlertResponse { Default, Alternate, Other };
 struct FilePanelRequest
 {
     QString title;
-    QString directory;          // where the panel starts
+    QString directory; // where the panel starts
     bool chooseDirectories = false;
     bool chooseFiles = true;
     bool allowMultiple = false;
-    QStringList fileTypes;      // name suffixes without the dot; empty: any
-    QString suggestedName;      // save panels
+    QStringList fileTypes; // name suffixes without the dot; empty: any
+    QString suggestedName; // save panels
 };
 
 class Panels

@@ -263,7 +263,8 @@ void writeValue(QXmlStreamWriter& out, const QVariant& value)
                              value.toDateTime().toUTC().toString(Qt::ISODate));
         return;
     case QMetaType::QByteArray:
-        out.writeTextElement(QStringLiteral("data"), QString::fromLatin1(value.toByteArray().toBase64()));
+        out.writeTextElement(QStringLiteral("data"),
+                             QString::fromLatin1(value.toByteArray().toBase64()));
         return;
     default:
         writeTextElement(out, QStringLiteral("string"), value.toString());

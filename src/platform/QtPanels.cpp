@@ -14,9 +14,15 @@ AlertResponse QtPanels::runAlert(const Alert& alert)
 {
     QMessageBox box(parentWindow());
     switch (alert.style) {
-    case Alert::Style::Informational: box.setIcon(QMessageBox::Information); break;
-    case Alert::Style::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Alert::Style::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Alert::Style::Informational:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Alert::Style::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Alert::Style::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
     box.setWindowTitle(QStringLiteral("Olvane"));
     box.setText(alert.message);

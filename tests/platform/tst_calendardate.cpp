@@ -29,15 +29,20 @@ void TestCalendarDate::format_data()
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("default form") << tokyo() << CalendarDate::defaultFormat << "2006-03-05 14:02:01 +0900";
-    QTest::newRow("article list") << tokyo() << "%b %d %Y" << "Mar 05 2006";
-    QTest::newRow("search dates") << tokyo() << "%Y/%m/%d" << "2006/03/05";
+    QTest::newRow("default form") << tokyo() << CalendarDate::defaultFormat
+                                  << "2006-03-05 14:02:01 +0900";
+    QTest::newRow("article list") << tokyo() << "%b %d %Y"
+                                  << "Mar 05 2006";
+    QTest::newRow("search dates") << tokyo() << "%Y/%m/%d"
+                                  << "2006/03/05";
     QTest::newRow("negative offset")
         << QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59), QTimeZone(-(3 * 3600 + 1800)))
-        << "%z %%" << "-0330 %";
-    QTest::newRow("zone name")
-        << QDateTime(QDate(2024, 7, 1), QTime(9, 5, 0), QTimeZone("Europe/Berlin")) << "%b.%d.%Y %H:%M %Z"
-        << "Jul.01.2024 09:05 CEST";
+        << "%z %%"
+        << "-0330 %";
+    QTest::newRow("zone name") << QDateTime(QDate(2024, 7, 1), QTime(9, 5, 0),
+                                            QTimeZone("Europe/Berlin"))
+                               << "%b.%d.%Y %H:%M %Z"
+                               << "Jul.01.2024 09:05 CEST";
 }
 
 void TestCalendarDate::format()

@@ -23,7 +23,8 @@ void TestNotificationCenter::deliversByNameInOrder()
     center.addObserver(&a, "importArticleDone", [&](const Notification& n) {
         seen << "a:" + n.object.toString() + ":" + n.userInfo.value("userInfo").toString();
     });
-    center.addObserver(&b, "importArticleDone", [&](const Notification& n) { seen << "b:" + n.name; });
+    center.addObserver(&b, "importArticleDone",
+                       [&](const Notification& n) { seen << "b:" + n.name; });
     center.addObserver(&b, "updateView", [&](const Notification&) { seen << "b:updateView"; });
 
     center.post("importArticleDone", QString("123"), {{"userInfo", "single"}});

@@ -43,15 +43,18 @@ void TestPropertyList::roundTrip_data()
     same("empty array", QVariant(QVariantList()));
     same("empty dict", QVariant(QVariantMap()));
     QVariantMap key{{"type", "pmid"}, {"ID", "123"}};
-    QVariantMap tree{{"journalList", QVariantMap{{"N", QVariantMap{{"Nature", QVariantMap{
-                                          {"2003", QVariantList{key, key}}}}}}}},
-                     {"name", "Library"},
-                     {"flags", QVariantList{true, qint64(1), 2.5, QString("x")}},
-                     {"key with <&> in it", QString("v")}};
+    QVariantMap tree{
+        {"journalList",
+         QVariantMap{
+             {"N", QVariantMap{{"Nature", QVariantMap{{"2003", QVariantList{key, key}}}}}}}},
+        {"name", "Library"},
+        {"flags", QVariantList{true, qint64(1), 2.5, QString("x")}},
+        {"key with <&> in it", QString("v")}};
     same("nested dictionaries and arrays", tree);
     // Guards the fault: a control character written raw made the whole file unreadable.
     QTest::newRow("control characters become U+FFFD")
-        << QVariant(QString("bell\x07 here")) << QVariant(QString::fromUtf8("bell\xEF\xBF\xBD here"));
+        << QVariant(QString("bell\x07 here"))
+        << QVariant(QString::fromUtf8("bell\xEF\xBF\xBD here"));
     // Guards the fault: XML parsers turn a written CR into LF unless it is escaped.
     same("carriage return", QString("one\r\ntwo\rthree"));
 }
@@ -106,7 +109,8 @@ void TestPropertyList::rejectsBadDocuments_data()
     QTest::newRow("bad integer") << head + "<integer>twelve</integer></plist>";
     QTest::newRow("unknown element") << head + "<set/></plist>";
     QTest::newRow("two values") << head + "<string/><string/></plist>";
-    QTest::newRow("nested too deeply") << head + QByteArray("<array>").repeated(100000) + "</plist>";
+    QTest::newRow("nested too deeply")
+        << head + QByteArray("<array>").repeated(100000) + "</plist>";
 }
 
 void TestPropertyList::rejectsBadDocuments()
@@ -132,7 +136,11 @@ void TestPropertyList::failedWriteKeepsOldFile()
     QTemporaryDir dir;
     const QString path = dir.filePath("favorite.dat");
     QVERIFY(PropertyList::writeFile(path, QVariantMap{{"name", "Favorite"}}));
-    const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray before = [&] {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
 
     // Let the disk "fill up" part-way through the new file: writes past 4 KiB fail.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -161,7 +169,8 @@ void TestPropertyList::unwritablePathIsReported()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     QString error;
-    QVERIFY(!PropertyList::writeFile(dir.filePath("notafolder/library.dat"), QVariantMap(), &error));
+    QVERIFY(
+        !PropertyList::writeFile(dir.filePath("notafolder/library.dat"), QVariantMap(), &error));
     QVERIFY(!error.isEmpty());
 }
 

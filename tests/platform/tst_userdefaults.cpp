@@ -38,14 +38,16 @@ void TestUserDefaults::typedReads_data()
     QTest::addColumn<double>("asFloat");
     QTest::addColumn<bool>("asBool");
 
-    QTest::newRow("text with leading number") << QVariant("12abc") << "12abc" << qint64(12) << 12.0 << true;
+    QTest::newRow("text with leading number")
+        << QVariant("12abc") << "12abc" << qint64(12) << 12.0 << true;
     QTest::newRow("plain text") << QVariant("side") << "side" << qint64(0) << 0.0 << false;
     QTest::newRow("integer") << QVariant(qint64(42)) << "<null>" << qint64(42) << 42.0 << true;
     QTest::newRow("zero") << QVariant(qint64(0)) << "<null>" << qint64(0) << 0.0 << false;
     QTest::newRow("real") << QVariant(13.5) << "<null>" << qint64(13) << 13.5 << true;
     QTest::newRow("bool") << QVariant(true) << "<null>" << qint64(1) << 1.0 << true;
     QTest::newRow("YES text") << QVariant("YES") << "YES" << qint64(0) << 0.0 << true;
-    QTest::newRow("negative text") << QVariant(" -7 days") << " -7 days" << qint64(-7) << -7.0 << true;
+    QTest::newRow("negative text")
+        << QVariant(" -7 days") << " -7 days" << qint64(-7) << -7.0 << true;
     QTest::newRow("array") << QVariant(QVariantList{1}) << "<null>" << qint64(0) << 0.0 << false;
 }
 
@@ -80,7 +82,8 @@ void TestUserDefaults::persistsAcrossInstances()
     QCOMPARE(again.integerForKey("waitTimeForPubmed"), 3);
     QCOMPARE(again.floatForKey("fontSize"), 12.5);
     QCOMPARE(again.stringForKey("name"), QString("O'Brien & <Co>"));
-    QCOMPARE(again.objectForKey("articleViewSortDescription").toList(), (QVariantList{"title", "ASC"}));
+    QCOMPARE(again.objectForKey("articleViewSortDescription").toList(),
+             (QVariantList{"title", "ASC"}));
 
     again.removeObjectForKey("name");
     QVERIFY(again.synchronize());

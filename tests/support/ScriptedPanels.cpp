@@ -5,8 +5,7 @@
 AlertResponse ScriptedPanels::runAlert(const Alert& alert)
 {
     record->alerts.append(alert);
-    return record->alertAnswers.isEmpty() ? AlertResponse::Default
-                                          : record->alertAnswers.dequeue();
+    return record->alertAnswers.isEmpty() ? AlertResponse::Default : record->alertAnswers.dequeue();
 }
 
 QStringList ScriptedPanels::runOpenPanel(const FilePanelRequest& request)
