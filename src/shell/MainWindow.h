@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QDockWidget;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QStackedWidget;
+
+// The main window and the places the controllers fill: the source list with
+// its search field on the left, the right-hand box, the status line with the
+// progress indicator, and the abstract drawer.
+class MainWindow final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+
+    QListWidget* sourceView() const { return SourceView; }
+    QLabel* searchTextField() const { return searchCaption; }
+    QLineEdit* searchControl() const { return searchField; }
+    QLabel* statusMessage() const { return status; }
+    QProgressBar* progressIndicator() const { return progress; }
+    QDockWidget* drawer() const { return drawerDock; }
+
+    // Return only (true) or every change (false) sends searchRequested.
+    void setSendsWholeSearchString(bool wholeString);
+    bool sendsWholeSearchString() const { return wholeSearchString; }
+
+    // The right-hand box shows one content view at a time.
+    void setRightBoxContent(QWidget* view);
+    QWidget* rightBoxContent() const;
+
+Q_SIGNALS:
+    void searchRequested(const QString& text);
+
+private:
+    bool wholeSearchString = true;
+    QListWidget* SourceView = nullptr;
+    QLabel* searchCaption = nullptr;
+    QLineEdit* searchField = nullptr;
+    QStackedWidget* rightBox = nullptr;
+    QLabel* status = nullptr;
+    QProgressBar* progress = nullptr;
+    QDockWidget* drawerDock = nullptr;
+};
