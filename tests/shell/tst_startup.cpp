@@ -98,9 +98,8 @@ void TestStartup::freshUser()
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
         QCOMPARE(stored.value(it.key()), it.value());
 
-    for (const QString& folder :
-         QStringList{home.path() + "/Documents", P, P + "/cache", P + "/Olvane paper",
-                     P + "/Olvane paper/User"})
+    for (const QString& folder : QStringList{home.path() + "/Documents", P, P + "/cache",
+                                             P + "/Olvane paper", P + "/Olvane paper/User"})
         QVERIFY2(QFileInfo(folder).isDir(), qPrintable(folder));
     for (const char* file : {"articles.db", "library.dat", "favorite.dat"})
         QVERIFY2(QFileInfo::exists(P + "/" + file), file);
