@@ -168,20 +168,9 @@ bool MyFavorite::writeToFile()
 
 bool MyFavorite::write(const FavoriteRecord& record)
 {
-    const QString path = StoredFiles::pathInPreferenceDir(fileName());
-    if (path.isEmpty())
-        return false;
-    if (path == doNotWrite) {
-        Log::message(
-            QStringLiteral("%1 is not written: the unreadable file there was kept").arg(path));
-        return false;
-    }
-    QString why;
-    if (!FavoriteFile::writeFile(path, record, &why)) {
-        Log::message(QStringLiteral("fail to write %1: %2").arg(path, why));
-        return false;
-    }
-    return true;
+    return StoredFiles::write(fileName(), doNotWrite, [&record](const QString& path, QString* why) {
+        return FavoriteFile::writeFile(path, record, why);
+    });
 }
 
 FavoriteRecord MyFavorite::convertNewStyle(const QVariantList& old)

@@ -118,20 +118,9 @@ void PMIDLibrary::deleteArticle(const ArticleKey& key)
 
 bool PMIDLibrary::writeToFile()
 {
-    const QString path = StoredFiles::pathInPreferenceDir(fileName());
-    if (path.isEmpty())
-        return false;
-    if (path == doNotWrite) {
-        Log::message(
-            QStringLiteral("%1 is not written: the unreadable file there was kept").arg(path));
-        return false;
-    }
-    QString why;
-    if (!LibraryFile::writeFile(path, _library, &why)) {
-        Log::message(QStringLiteral("fail to write %1: %2").arg(path, why));
-        return false;
-    }
-    return true;
+    return StoredFiles::write(fileName(), doNotWrite, [this](const QString& path, QString* why) {
+        return LibraryFile::writeFile(path, _library, why);
+    });
 }
 
 LibraryRecord PMIDLibrary::convertNewStyle(const QVariantList& old)

@@ -17,6 +17,25 @@ QString pathInPreferenceDir(const QString& fileName)
     return folder + u'/' + fileName;
 }
 
+bool write(const QString& fileName, const QString& keptUnreadable,
+           const std::function<bool(const QString& path, QString* why)>& writer)
+{
+    const QString path = pathInPreferenceDir(fileName);
+    if (path.isEmpty())
+        return false;
+    if (path == keptUnreadable) {
+        Log::message(
+            QStringLiteral("%1 is not written: the unreadable file there was kept").arg(path));
+        return false;
+    }
+    QString why;
+    if (!writer(path, &why)) {
+        Log::message(QStringLiteral("fail to write %1: %2").arg(path, why));
+        return false;
+    }
+    return true;
+}
+
 bool setAsideUnreadable(const QString& path, const QString& reason, const Part& part)
 {
     const QString keptAs = AtomicFile::moveAside(path);

@@ -2,12 +2,20 @@
 
 #include <QString>
 
+#include <functional>
+
 // Helpers shared by the library and favorites files.
 namespace StoredFiles {
 
 // "<preferenceDir>/<fileName>" with the folder as the user defaults name it
 // now; empty (and logged) when no preference folder is set.
 QString pathInPreferenceDir(const QString& fileName);
+
+// Writes "<preferenceDir>/<fileName>" through `writer`, logging a failure.
+// Refuses (and logs) when there is no preference folder, or when the path is
+// `keptUnreadable`: an unreadable file that could not be moved aside there.
+bool write(const QString& fileName, const QString& keptUnreadable,
+           const std::function<bool(const QString& path, QString* why)>& writer);
 
 // What the user is told about one kind of file.
 struct Part
