@@ -2,6 +2,7 @@
 
 #include <QHashFunctions>
 #include <QString>
+#include <QTypeInfo>
 #include <QVariant>
 #include <QVariantMap>
 
@@ -24,6 +25,8 @@ struct ArticleKey
     // a number.
     static std::optional<ArticleKey> fromVariant(const QVariant& value);
 };
+
+Q_DECLARE_TYPEINFO(ArticleKey, Q_RELOCATABLE_TYPE);
 
 inline size_t qHash(const ArticleKey& key, size_t seed = 0) noexcept
 {

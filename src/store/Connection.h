@@ -29,6 +29,18 @@ public:
         return database->run(statement, values);
     }
 
+    // Rows one by one, as SQLiteDatabase::forEachRow; false without a connection.
+    bool forEachRow(const QString& statement, const QStringList& values,
+                    const SQLiteDatabase::RowHandler& onRow)
+    {
+        return database != nullptr && database->forEachRow(statement, values, onRow);
+    }
+
+    bool runRepeated(const QString& statement, const QList<QStringList>& valueSets)
+    {
+        return database != nullptr && database->runRepeated(statement, valueSets);
+    }
+
 private:
     SQLiteDatabase* database;
     bool openedHere;

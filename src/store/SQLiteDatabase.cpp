@@ -19,17 +19,6 @@ struct Statement
     ~Statement() { sqlite3_finalize(handle); }
 };
 
-QString cellText(sqlite3_stmt* statement, int column)
-{
-    if (sqlite3_column_type(statement, column) == SQLITE_NULL)
-        return QString();
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    const int length = sqlite3_column_bytes(statement, column);
-    if (text == nullptr || length == 0)
-        return QStringLiteral(""); // empty, but not null: only SQL NULL reads as null
-    return QString::fromUtf8(text, length);
-}
-
 // True when `tail` holds no further statement (only blanks or comments).
 bool isOnlyTrailingText(sqlite3* db, const char* tail)
 {
@@ -46,6 +35,28 @@ QString ResultTable::cell(int row, int column) const
     if (row < 0 || column < 0 || column >= columns || row >= rowCount())
         return QString();
     return cells.at(qsizetype(row) * columns + column);
+}
+
+QByteArrayView ResultRow::utf8(int column) const
+{
+    if (column < 0 || column >= columns)
+        return {};
+    // Text first, then its length: the order SQLite asks for. A null pointer
+    // means SQL NULL; empty text gives a valid pointer.
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    if (text == nullptr)
+        return {};
+    return QByteArrayView(text, sqlite3_column_bytes(statement, column));
+}
+
+QString ResultRow::cell(int column) const
+{
+    const QByteArrayView text = utf8(column);
+    if (text.data() == nullptr)
+        return QString(); // SQL NULL or no such column
+    if (text.isEmpty())
+        return QStringLiteral(""); // empty, but not null: only SQL NULL reads as null
+    return QString::fromUtf8(text);
 }
 
 SQLiteDatabase::SQLiteDatabase(QString path) : filePath(std::move(path)) {}
@@ -76,7 +87,9 @@ bool SQLiteDatabase::open()
     const QByteArray name = QFile::encodeName(filePath);
     sqlite3* connection = nullptr;
     const int rc = sqlite3_open_v2(name.constData(), &connection,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
+                                       SQLITE_OPEN_NOMUTEX, // one thread per connection
+                                   nullptr);
     if (rc != SQLITE_OK) {
         error = QString::fromUtf8(connection ? sqlite3_errmsg(connection) : sqlite3_errstr(rc));
         qCDebug(lcStore) << "cannot open" << filePath << error;
@@ -91,22 +104,50 @@ void SQLiteDatabase::close()
 {
     if (db == nullptr)
         return;
-    sqlite3_close(db);
+    // A statement still stepping (a receiver that closed a bracket while the
+    // query that called it reads on) keeps the connection alive until it ends.
+    sqlite3_close_v2(db);
     db = nullptr;
 }
 
 std::optional<ResultTable> SQLiteDatabase::run(const QString& statement, const QStringList& values)
 {
+    ResultTable table;
+    const bool ran = execute(statement, {values}, table.columns, [&table](const ResultRow& row) {
+        for (int column = 0; column < row.columnCount(); ++column)
+            table.cells.append(row.cell(column));
+    });
+    if (!ran)
+        return std::nullopt;
+    return table;
+}
+
+bool SQLiteDatabase::forEachRow(const QString& statement, const QStringList& values,
+                                const RowHandler& onRow)
+{
+    int columns = 0;
+    return execute(statement, {values}, columns, onRow);
+}
+
+bool SQLiteDatabase::runRepeated(const QString& statement, const QList<QStringList>& valueSets)
+{
+    int columns = 0;
+    return execute(statement, valueSets, columns, [](const ResultRow&) {});
+}
+
+bool SQLiteDatabase::execute(const QString& statement, const QList<QStringList>& valueSets,
+                             int& columns, const RowHandler& onRow)
+{
     error.clear();
     if (db == nullptr) {
         error = QStringLiteral("no open connection");
-        return std::nullopt;
+        return false;
     }
-    const auto fail = [&]() -> std::optional<ResultTable> {
+    const auto fail = [&] {
         if (error.isEmpty())
             error = QString::fromUtf8(sqlite3_errmsg(db));
         qCDebug(lcStore) << "statement failed:" << statement << error;
-        return std::nullopt;
+        return false;
     };
 
     const QByteArray text = statement.toUtf8();
@@ -115,34 +156,34 @@ std::optional<ResultTable> SQLiteDatabase::run(const QString& statement, const Q
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &prepared.handle, &tail) !=
         SQLITE_OK)
         return fail();
-    ResultTable table;
     if (prepared.handle == nullptr) // blanks or comments only
-        return table;
+        return true;
     if (!isOnlyTrailingText(db, tail)) {
         error = QStringLiteral("more than one statement");
         return fail();
     }
-    if (sqlite3_bind_parameter_count(prepared.handle) != values.size()) {
-        error = QStringLiteral("%1 values for %2 parameters")
-                    .arg(values.size())
-                    .arg(sqlite3_bind_parameter_count(prepared.handle));
-        return fail();
-    }
-    for (int i = 0; i < values.size(); ++i) {
-        const QByteArray value = values.at(i).toUtf8();
-        if (sqlite3_bind_text(prepared.handle, i + 1, value.constData(), int(value.size()),
-                              SQLITE_TRANSIENT) != SQLITE_OK)
-            return fail();
-    }
+    columns = sqlite3_column_count(prepared.handle);
+    const ResultRow row(prepared.handle, columns);
 
-    table.columns = sqlite3_column_count(prepared.handle);
-    for (;;) {
-        const int rc = sqlite3_step(prepared.handle);
-        if (rc == SQLITE_DONE)
-            return table;
-        if (rc != SQLITE_ROW)
+    for (const QStringList& values : valueSets) {
+        if (sqlite3_bind_parameter_count(prepared.handle) != values.size()) {
+            error = QStringLiteral("%1 values for %2 parameters")
+                        .arg(values.size())
+                        .arg(sqlite3_bind_parameter_count(prepared.handle));
             return fail();
-        for (int column = 0; column < table.columns; ++column)
-            table.cells.append(cellText(prepared.handle, column));
+        }
+        for (int i = 0; i < values.size(); ++i) {
+            const QByteArray value = values.at(i).toUtf8();
+            if (sqlite3_bind_text(prepared.handle, i + 1, value.constData(), int(value.size()),
+                                  SQLITE_TRANSIENT) != SQLITE_OK)
+                return fail();
+        }
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(prepared.handle)) == SQLITE_ROW)
+            onRow(row);
+        if (rc != SQLITE_DONE)
+            return fail();
+        sqlite3_reset(prepared.handle);
     }
+    return true;
 }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // The rows one statement gave, every cell as text.
 class ResultTable
@@ -22,6 +25,25 @@ private:
     friend class SQLiteDatabase;
     int columns = 0;
     QList<QString> cells; // row-major
+};
+
+// The current row of a statement while it steps. Valid only inside the call
+// that receives it: the next step overwrites it.
+class ResultRow final
+{
+public:
+    int columnCount() const { return columns; }
+    // As ResultTable::cell.
+    QString cell(int column) const;
+    // The cell's UTF-8 bytes without a copy; a view with a null data pointer
+    // for SQL NULL or an index out of range, an empty one for empty text.
+    QByteArrayView utf8(int column) const;
+
+private:
+    friend class SQLiteDatabase;
+    ResultRow(sqlite3_stmt* statement, int columns) : statement(statement), columns(columns) {}
+    sqlite3_stmt* statement;
+    int columns;
 };
 
 // A thin handle on one SQLite 3 database file.
@@ -52,6 +74,17 @@ public:
     // statement after the first. A null QString is bound as empty text.
     std::optional<ResultTable> run(const QString& statement, const QStringList& values = {});
 
+    // Runs a statement as run() does, but hands each row to `onRow` as it is
+    // stepped instead of collecting a table. False where run() gives no
+    // value; rows handed out before a failure stay handed out. `onRow` may
+    // run further statements on this connection.
+    using RowHandler = std::function<void(const ResultRow&)>;
+    bool forEachRow(const QString& statement, const QStringList& values, const RowHandler& onRow);
+
+    // Runs a statement without result rows once per set of values, prepared
+    // only once (bulk inserts). Stops at the first failure and answers false.
+    bool runRepeated(const QString& statement, const QList<QStringList>& valueSets);
+
     // True when the file begins with the SQLite 2 header text.
     static bool isSQLite2File(const QString& path);
 
@@ -60,6 +93,11 @@ public:
     QString lastError() const { return error; }
 
 private:
+    // The common step: prepares the statement once and runs it once per set
+    // of values; `columns` receives its column count once it is prepared.
+    bool execute(const QString& statement, const QList<QStringList>& valueSets, int& columns,
+                 const RowHandler& onRow);
+
     QString filePath;
     sqlite3* db = nullptr;
     QString error;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -32,6 +33,11 @@ class ResultTable;
 class accessDB final
 {
 public:
+    // Receives the records of searchFromIDs() batch by batch. The batch list
+    // belongs to the query and is emptied before the next batch: a receiver
+    // that keeps records takes them out (std::move).
+    using ArticleReceiver = std::function<void(QList<ArticleRecord>& batch)>;
+
     // Opens (creating when new) "<preferenceDir>/articles.db", creates the
     // table and its indexes in a new file, and leaves the connection closed.
     // A file in the SQLite 2 format is left untouched and every operation
@@ -75,6 +81,22 @@ public:
     // Copies one old record; each record is committed on its own.
     void insertArticleInfoFromOldFile(const QString& pmid);
 
+    // The receiver of searchFromIDs(); not called until a query runs.
+    void setRecieverOfArticles(ArticleReceiver receiver);
+
+    // Hands the records of the keys (any number) to the receiver in batches
+    // of 50, the rest last, all before returning; no rows, no call. Ordered
+    // as SQLite orders "ORDER BY <column> <direction>": the column named by
+    // the first element of `sortBy` (a column of the table, letter case
+    // ignored: "title", "submitDate", ...), the direction "ASC" or "DESC".
+    // With the user default "isLimitDisplayArticle" set, at most
+    // "isLimitMaxNumber" records. Any other column or direction delivers
+    // nothing; an empty key list runs no statement.
+    void searchFromIDs(const QList<ArticleKey>& keys, const QStringList& sortBy,
+                       const QString& orderBy);
+    // The same in the database's order.
+    void searchFromIDs(const QList<ArticleKey>& keys);
+
     // The records of the given keys, in the database's order, each matching
     // row once. Any number of keys.
     QList<ArticleRecord> articleInformationOfArticleIDs(const QList<ArticleKey>& keys);
@@ -98,24 +120,48 @@ public:
     QString authors(const ArticleKey& key);
     QStringList authorsAsArray(const ArticleKey& key);
 
+    // True when the live PubMed article `pmid` has a PDF: its file path is
+    // neither "none" nor empty.
+    bool searchPMIDPDFFileFromIDs(const QString& pmid);
+
+    // Bracketed. Each writes one column of the article's live row; no row, no
+    // change. An article record serves as `of` through its key().
+    void setMark(const QString& mark, const ArticleKey& of);
+    void setMemo(const QString& memo, const ArticleKey& of);
+    void setAuthor(const QString& author, const ArticleKey& of);
+    void setTitle(const QString& title, const ArticleKey& of);
+    void setJournal(const QString& journal, const ArticleKey& of);
+    void setVolume(const QString& volume, const ArticleKey& of);
+    void setNumber(const QString& number, const ArticleKey& of);
+    void setYear(const QString& year, const ArticleKey& of);
+    void setPages(const QString& pages, const ArticleKey& of);
+    void setAbstract(const QString& abstract, const ArticleKey& of);
+    void setFilePath(const QString& filePath, const ArticleKey& of);
+    void setOlvaneID(const QString& olvaneID, const ArticleKey& of);
+
     // Splits an authors string ("Smith, JA, Doe, B") into its entries
     // ("Smith, JA", "Doe, B"). No database access.
     static QStringList authorsArrayFromAuthorsString(const QString& authors);
 
 private:
     class Connection;
+    class KeyTable;
 
     void createTableAndIndexes(bool newFile);
     QString singleColumn(const QString& statement, const ArticleKey& key);
-    // Fills the connection's temporary key table with `keys`, duplicates
-    // dropped. The table is named in keyListClause.
-    static bool loadKeyList(Connection& connection, const QList<ArticleKey>& keys);
+    // The common step of searchFromIDs: the record statement for `keys`,
+    // then `ordering` (empty or " ORDER BY <column> <direction>"), then the
+    // limit; its rows go to the receiver in batches.
+    void searchByQuery(const QList<ArticleKey>& keys, const QString& ordering);
+    // One setter: "UPDATE articles SET <column> = value" on the key's rows.
+    void setColumn(const char* column, const QString& value, const ArticleKey& of);
     static QList<ArticleKey> keysFromRows(const ResultTable& table, int typeColumn, int idColumn,
                                           int limit = -1);
-    static ArticleRecord recordFromRow(const ResultTable& table, int row);
 
     QString preferenceDir;
     QString dbPath;
     std::unique_ptr<SQLiteDatabase> _database; // null for a file in the SQLite 2 format
     int bracketDepth = 0;
+    int keyTableDepth = 0; // key tables in use, see KeyTable
+    ArticleReceiver recieverOfArticles;
 };

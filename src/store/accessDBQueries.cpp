@@ -1,6 +1,7 @@
-// The read side of the store: records of key lists, searches, lists, columns.
+// The read side of the store: searches, lists, columns.
 #include "platform/UserDefaults.h"
 #include "store/Connection.h"
+#include "store/KeyTable.h"
 #include "store/StoreText.h"
 #include "store/accessDB.h"
 
@@ -10,21 +11,7 @@
 
 namespace {
 
-const QString recordColumns =
-    QStringLiteral("SELECT OlvaneID,mark,author,title,journal,year,volume,number,pages,idtype,id,"
-                   "filepath,submitdate,memo FROM articles WHERE ");
-
-// Matches the rows whose (idtype, id) is in the connection's key table. The
-// key table's `id` has the same INTEGER affinity as articles.id, so a key
-// compares as it would in "idtype = '<type>' AND id = '<ID>'".
-const QString keyListClause =
-    QStringLiteral(" (idtype, id) IN (SELECT idtype, id FROM temp.articlekeys) ");
-
 const QString liveRows = QStringLiteral("NOT idtype LIKE ('delete%')");
-
-// Keys per INSERT while filling the key table: well under SQLite's limits on
-// parameters and statement size.
-constexpr int keysPerInsert = 200;
 
 // The library search: the ID always, then one column per search flag.
 const std::pair<const char*, const char*> searchFlags[] = {
@@ -45,33 +32,7 @@ QString wordClauses()
     return clauses + QStringLiteral(" ) ");
 }
 
-QString insertKeysStatement(int count)
-{
-    QString statement = QStringLiteral("INSERT OR IGNORE INTO temp.articlekeys VALUES (?, ?)");
-    for (int i = 1; i < count; ++i)
-        statement += QStringLiteral(", (?, ?)");
-    return statement;
-}
-
 } // namespace
-
-bool accessDB::loadKeyList(Connection& connection, const QList<ArticleKey>& keys)
-{
-    connection.run(QStringLiteral("DROP TABLE IF EXISTS temp.articlekeys"));
-    if (!connection.run(QStringLiteral(
-            "CREATE TEMP TABLE articlekeys (idtype TEXT, id INTEGER, PRIMARY KEY (idtype, id))")))
-        return false;
-    for (qsizetype start = 0; start < keys.size(); start += keysPerInsert) {
-        const int count = int(std::min<qsizetype>(keysPerInsert, keys.size() - start));
-        QStringList values;
-        values.reserve(2 * count);
-        for (qsizetype i = start; i < start + count; ++i)
-            values << keys.at(i).type << keys.at(i).ID;
-        if (!connection.run(insertKeysStatement(count), values))
-            return false;
-    }
-    return true;
-}
 
 QList<ArticleKey> accessDB::keysFromRows(const ResultTable& table, int typeColumn, int idColumn,
                                          int limit)
@@ -82,35 +43,6 @@ QList<ArticleKey> accessDB::keysFromRows(const ResultTable& table, int typeColum
     for (int row = 0; row < rows; ++row)
         keys.append(ArticleKey{table.cell(row, typeColumn), table.cell(row, idColumn)});
     return keys;
-}
-
-ArticleRecord accessDB::recordFromRow(const ResultTable& table, int row)
-{
-    ArticleRecord record;
-    QString* const cells[] = {&record.OlvaneID,   &record.mark, &record.authors, &record.title,
-                              &record.journal,    &record.year, &record.volume,  &record.number,
-                              &record.pages,      &record.type, &record.ID,      &record.filepath,
-                              &record.submitDate, &record.memo};
-    for (int column = 0; column < int(std::size(cells)); ++column)
-        *cells[column] = table.cell(row, column);
-    return record;
-}
-
-QList<ArticleRecord> accessDB::articleInformationOfArticleIDs(const QList<ArticleKey>& keys)
-{
-    QList<ArticleRecord> records;
-    if (keys.isEmpty())
-        return records;
-    Connection connection(_database.get());
-    if (!loadKeyList(connection, keys))
-        return records;
-    const auto table = connection.run(recordColumns + keyListClause);
-    if (!table)
-        return records;
-    records.reserve(table->rowCount());
-    for (int row = 0; row < table->rowCount(); ++row)
-        records.append(recordFromRow(*table, row));
-    return records;
 }
 
 std::optional<QList<ArticleKey>> accessDB::searchArticleIDs(const QString& word)
@@ -132,10 +64,11 @@ std::optional<QList<ArticleKey>> accessDB::searchArticleIDs(const QString& word,
     if (withIDAndTypes.isEmpty())
         return QList<ArticleKey>();
     Connection connection(_database.get());
-    if (!loadKeyList(connection, withIDAndTypes))
+    const KeyTable keyTable(keyTableDepth, connection, withIDAndTypes);
+    if (!keyTable.isLoaded())
         return QList<ArticleKey>();
     const auto table = connection.run(QStringLiteral("SELECT id,idtype FROM articles WHERE ") +
-                                          liveRows + QStringLiteral(" AND ") + keyListClause +
+                                          liveRows + QStringLiteral(" AND ") + keyTable.clause() +
                                           QStringLiteral(" AND ") + wordClauses(),
                                       {word});
     return table ? keysFromRows(*table, 1, 0) : QList<ArticleKey>();
@@ -213,4 +146,17 @@ QString accessDB::authors(const ArticleKey& key)
 QStringList accessDB::authorsAsArray(const ArticleKey& key)
 {
     return authorsArrayFromAuthorsString(authors(key));
+}
+
+bool accessDB::searchPMIDPDFFileFromIDs(const QString& pmid)
+{
+    Connection connection(_database.get());
+    const auto table = connection.run(
+        QStringLiteral("SELECT OlvaneID,filepath FROM articles WHERE (idtype='pmid' AND id=?) "),
+        {pmid});
+    if (!table || table->rowCount() == 0)
+        return false;
+    // An empty path names no file either.
+    const QString path = table->cell(0, 1);
+    return !path.isEmpty() && path != QStringLiteral("none");
 }
