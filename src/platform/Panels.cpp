@@ -17,6 +17,12 @@ public:
     QStringList runOpenPanel(const FilePanelRequest&) override { return {}; }
     QString runSavePanel(const FilePanelRequest&) override { return {}; }
     void beep() override {}
+    std::optional<Credentials> runAuthPanel(const AuthRequest& request) override
+    {
+        Log::message(
+            QStringLiteral("authentication declined: %1 %2").arg(request.host, request.realm));
+        return std::nullopt;
+    }
 };
 
 std::unique_ptr<Panels>& installed()

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 // Every question the program asks the user goes through Panels: alerts and
 // sheets, open and save panels, the beep. The application installs the Qt
@@ -32,6 +33,19 @@ struct FilePanelRequest
     QString suggestedName; // save panels
 };
 
+// A server asks for a user name and password (HTTP authentication).
+struct AuthRequest
+{
+    QString realm;
+    QString host;
+};
+
+struct Credentials
+{
+    QString user;
+    QString password;
+};
+
 class Panels
 {
 public:
@@ -43,9 +57,13 @@ public:
     // Chosen path, or an empty string when the user cancelled.
     virtual QString runSavePanel(const FilePanelRequest& request) = 0;
     virtual void beep() = 0;
+    // The "AuthPanel": user name and password for a server, or no value when
+    // the user declined.
+    virtual std::optional<Credentials> runAuthPanel(const AuthRequest& request) = 0;
 
     // The installed implementation. Until one is installed, alerts are logged
-    // and answered with their default button and panels are cancelled.
+    // and answered with their default button, panels are cancelled and
+    // authentication is declined.
     static Panels& shared();
     // Installs `panels` and returns the previous implementation.
     static std::unique_ptr<Panels> install(std::unique_ptr<Panels> panels);

@@ -1,9 +1,15 @@
 #include "QtPanels.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 QWidget* QtPanels::parentWindow()
 {
@@ -79,4 +85,41 @@ QString QtPanels::runSavePanel(const FilePanelRequest& request)
 void QtPanels::beep()
 {
     QApplication::beep();
+}
+
+std::optional<Credentials> QtPanels::runAuthPanel(const AuthRequest& request)
+{
+    QDialog panel(parentWindow());
+    panel.setObjectName(QStringLiteral("AuthPanel"));
+    panel.setWindowTitle(QStringLiteral("Authentication"));
+
+    auto* prompt = new QLabel(&panel);
+    prompt->setText(request.realm.isEmpty()
+                        ? QStringLiteral("%1 requires a user name and password.").arg(request.host)
+                        : QStringLiteral("%1 requires a user name and password for \"%2\".")
+                              .arg(request.host, request.realm));
+    prompt->setWordWrap(true);
+
+    auto* user = new QLineEdit(&panel);
+    user->setObjectName(QStringLiteral("user"));
+    auto* password = new QLineEdit(&panel);
+    password->setObjectName(QStringLiteral("password"));
+    password->setEchoMode(QLineEdit::Password);
+
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("User:"), user);
+    fields->addRow(QStringLiteral("Password:"), password);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &panel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &panel, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &panel, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(&panel);
+    layout->addWidget(prompt);
+    layout->addLayout(fields);
+    layout->addWidget(buttons);
+
+    if (panel.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return Credentials{user->text(), password->text()};
 }

@@ -12,6 +12,7 @@ public:
     QStringList runOpenPanel(const FilePanelRequest& request) override;
     QString runSavePanel(const FilePanelRequest& request) override;
     void beep() override;
+    std::optional<Credentials> runAuthPanel(const AuthRequest& request) override;
 
 private:
     static QWidget* parentWindow();

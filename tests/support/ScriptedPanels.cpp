@@ -20,6 +20,12 @@ QString ScriptedPanels::runSavePanel(const FilePanelRequest& request)
     return record->saveAnswers.isEmpty() ? QString() : record->saveAnswers.dequeue();
 }
 
+std::optional<Credentials> ScriptedPanels::runAuthPanel(const AuthRequest& request)
+{
+    record->authPanels.append(request);
+    return record->authAnswers.isEmpty() ? std::nullopt : record->authAnswers.dequeue();
+}
+
 ScriptedPanelsScope::ScriptedPanelsScope() : record(std::make_shared<ScriptedPanels::Record>())
 {
     previous = Panels::install(std::make_unique<ScriptedPanels>(record));

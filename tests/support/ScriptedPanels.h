@@ -10,7 +10,7 @@
 
 // The human, scripted: answers queued by the test, every question recorded.
 // An alert with no queued answer gets its default button; a panel with no
-// queued answer is cancelled.
+// queued answer is cancelled, an authentication panel declined.
 class ScriptedPanels : public Panels
 {
 public:
@@ -19,10 +19,12 @@ public:
         QList<Alert> alerts;
         QList<FilePanelRequest> openPanels;
         QList<FilePanelRequest> savePanels;
+        QList<AuthRequest> authPanels;
         int beeps = 0;
         QQueue<AlertResponse> alertAnswers;
         QQueue<QStringList> openAnswers;
         QQueue<QString> saveAnswers;
+        QQueue<std::optional<Credentials>> authAnswers; // no value: the user cancels
     };
 
     explicit ScriptedPanels(std::shared_ptr<Record> record) : record(std::move(record)) {}
@@ -31,6 +33,7 @@ public:
     QStringList runOpenPanel(const FilePanelRequest& request) override;
     QString runSavePanel(const FilePanelRequest& request) override;
     void beep() override { ++record->beeps; }
+    std::optional<Credentials> runAuthPanel(const AuthRequest& request) override;
 
 private:
     std::shared_ptr<Record> record;

@@ -1,0 +1,3 @@
+#include "pubmed/PubMedLog.h"
+
+Q_LOGGING_CATEGORY(lcPubMed, "olvane.pubmed", QtWarningMsg)
