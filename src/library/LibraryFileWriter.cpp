@@ -3,21 +3,34 @@
 
 #include "platform/AtomicFile.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // Writes the exact layout of the generic property-list writer: an XML
 // declaration, the DOCTYPE, one tab of indentation per level, "<dict/>" and
 // "<array/>" for empty containers and "<string/>" for empty texts.
+//
+// The bytes go straight into one buffer through a write pointer; texts are
+// escaped and encoded as UTF-8 in the same pass.
 class Writer
 {
 public:
+    Writer()
+    {
+        out.resize(64 * 1024);
+        w = out.data();
+        limit = w + out.size();
+    }
+
     QByteArray document(const LibraryRecord& record)
     {
-        out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                   "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-                   "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-                   "<plist version=\"1.0\">\n"
-                   "\t<dict>\n");
+        put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+            "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+            "<plist version=\"1.0\">\n"
+            "\t<dict>\n");
         // Dictionary keys in sorted order, as the generic writer has them.
         textElement(2, "key", QStringLiteral("authorList"));
         tree(2, record.authorList);
@@ -27,31 +40,58 @@ public:
         textElement(2, "string", record.name);
         textElement(2, "key", QStringLiteral("type"));
         textElement(2, "string", record.type);
-        out.append("\t</dict>\n</plist>\n");
+        put("\t</dict>\n</plist>\n");
+        out.truncate(w - out.data());
         return std::move(out);
     }
 
 private:
-    void indent(int level) { out.append(level, '\t'); }
-
-    void line(int level, const char* tag)
+    // Makes room for `count` more bytes after the write pointer.
+    void reserve(qsizetype count)
     {
-        indent(level);
-        out.append(tag);
-        out.append('\n');
+        if (limit - w >= count)
+            return;
+        const qsizetype used = w - out.data();
+        out.resize(std::max(2 * out.size(), used + count + 64 * 1024));
+        w = out.data() + used;
+        limit = out.data() + out.size();
     }
 
-    void textElement(int level, const char* tag, const QString& text)
+    void put(QByteArrayView bytes)
+    {
+        reserve(bytes.size());
+        std::memcpy(w, bytes.data(), bytes.size());
+        w += bytes.size();
+    }
+
+    void indent(int level)
+    {
+        static constexpr char tabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+        for (; level > 0; level -= 16)
+            put(QByteArrayView(tabs, std::min(level, 16)));
+    }
+
+    void line(int level, QByteArrayView tag)
     {
         indent(level);
-        out.append('<').append(tag);
+        put(tag);
+        put("\n");
+    }
+
+    void textElement(int level, QByteArrayView tag, const QString& text)
+    {
+        indent(level);
+        put("<");
+        put(tag);
         if (text.isEmpty()) {
-            out.append("/>\n");
+            put("/>\n");
             return;
         }
-        out.append('>');
-        appendEscaped(text);
-        out.append("</").append(tag).append(">\n");
+        put(">");
+        escaped(text);
+        put("</");
+        put(tag);
+        put(">\n");
     }
 
     template <typename Map, typename Value> void dict(int level, const Map& map, Value&& value)
@@ -97,57 +137,69 @@ private:
         line(level, "</array>");
     }
 
-    static bool needsEscaping(const QString& text)
+    // `text` as UTF-8 with markup characters as entities, carriage returns
+    // as "&#13;" (a reader would turn a literal one into a line feed), and
+    // what XML 1.0 cannot carry (control characters, unpaired surrogates,
+    // U+FFFE, U+FFFF) as U+FFFD.
+    void escaped(const QString& text)
     {
-        for (const QChar c : text) {
-            const char16_t u = c.unicode();
-            if (u < 0x20 || u == '<' || u == '>' || u == '&' || u == '"' || c.isSurrogate() ||
-                u >= 0xFFFE)
-                return true;
+        // At most 6 bytes for one UTF-16 unit ("&quot;").
+        reserve(6 * text.size());
+        const auto* s = reinterpret_cast<const char16_t*>(text.constData());
+        const auto* const end = s + text.size();
+        char* o = w;
+        const auto copy = [&o](QByteArrayView bytes) {
+            std::memcpy(o, bytes.data(), bytes.size());
+            o += bytes.size();
+        };
+        while (s < end) {
+            const char16_t u = *s++;
+            if (u < 0x80) {
+                switch (u) {
+                case '<':
+                    copy("&lt;");
+                    break;
+                case '>':
+                    copy("&gt;");
+                    break;
+                case '&':
+                    copy("&amp;");
+                    break;
+                case '"':
+                    copy("&quot;");
+                    break;
+                case '\r':
+                    copy("&#13;");
+                    break;
+                default:
+                    if (u >= 0x20 || u == '\t' || u == '\n')
+                        *o++ = char(u);
+                    else
+                        copy("\xEF\xBF\xBD");
+                }
+            } else if (u < 0x800) {
+                *o++ = char(0xC0 | (u >> 6));
+                *o++ = char(0x80 | (u & 0x3F));
+            } else if (QChar::isHighSurrogate(u) && s < end && QChar::isLowSurrogate(*s)) {
+                const char32_t c = QChar::surrogateToUcs4(u, *s++);
+                *o++ = char(0xF0 | (c >> 18));
+                *o++ = char(0x80 | ((c >> 12) & 0x3F));
+                *o++ = char(0x80 | ((c >> 6) & 0x3F));
+                *o++ = char(0x80 | (c & 0x3F));
+            } else if (QChar::isSurrogate(u) || u >= 0xFFFE) {
+                copy("\xEF\xBF\xBD");
+            } else {
+                *o++ = char(0xE0 | (u >> 12));
+                *o++ = char(0x80 | ((u >> 6) & 0x3F));
+                *o++ = char(0x80 | (u & 0x3F));
+            }
         }
-        return false;
-    }
-
-    // Markup characters as entities, carriage returns as "&#13;" (a reader
-    // would turn a literal one into a line feed), and what XML 1.0 cannot
-    // carry (control characters, unpaired surrogates, U+FFFE, U+FFFF) as
-    // U+FFFD.
-    void appendEscaped(const QString& text)
-    {
-        if (!needsEscaping(text)) {
-            out.append(text.toUtf8());
-            return;
-        }
-        QString safe;
-        safe.reserve(text.size() + 16);
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text.at(i);
-            const char16_t u = c.unicode();
-            if (u == '<')
-                safe.append(QLatin1StringView("&lt;"));
-            else if (u == '>')
-                safe.append(QLatin1StringView("&gt;"));
-            else if (u == '&')
-                safe.append(QLatin1StringView("&amp;"));
-            else if (u == '"')
-                safe.append(QLatin1StringView("&quot;"));
-            else if (u == '\r')
-                safe.append(QLatin1StringView("&#13;"));
-            else if (u < 0x20 && u != '\t' && u != '\n')
-                safe.append(QChar(0xFFFD));
-            else if (u == 0xFFFE || u == 0xFFFF)
-                safe.append(QChar(0xFFFD));
-            else if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-                safe.append(c).append(text.at(++i));
-            else if (c.isSurrogate())
-                safe.append(QChar(0xFFFD));
-            else
-                safe.append(c);
-        }
-        out.append(safe.toUtf8());
+        w = o;
     }
 
     QByteArray out;
+    char* w = nullptr;
+    char* limit = nullptr;
 };
 
 } // namespace

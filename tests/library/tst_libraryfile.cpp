@@ -40,6 +40,20 @@ QByteArray withJournals(const QByteArray& journalList)
     return plist(bodyUpToJournals + journalList);
 }
 
+// The root dictionary's entries of an empty library whose "name" is the
+// <string> written as `text`.
+QByteArray namedBody(const QByteArray& text)
+{
+    return "<key>name</key><string>" + text +
+           "</string><key>type</key><string>library</string>"
+           "<key>journalList</key><dict/><key>authorList</key><dict/>";
+}
+
+QByteArray withName(const QByteArray& text)
+{
+    return plist(namedBody(text));
+}
+
 QByteArray withYearArray(const QByteArray& elements)
 {
     return withJournals("<dict><key>N</key><dict><key>Nature</key><dict><key>2003</key><array>" +
@@ -77,6 +91,8 @@ private Q_SLOTS:
     void interoperatesWithPropertyList_data();
     void interoperatesWithPropertyList();
     void readsForeignLayout();
+    void readsXmlAsPropertyListDoes_data();
+    void readsXmlAsPropertyListDoes();
     void rejectsWhatIsNotALibrary_data();
     void rejectsWhatIsNotALibrary();
     void rejectsEveryTruncation();
@@ -106,6 +122,14 @@ void TestLibraryFile::interoperatesWithPropertyList_data()
     LibraryRecord lines;
     lines.journalList["J"]["J\r\nof\tLines\r"]["2000"] = {pmid("8")};
     QTest::newRow("carriage return, line feed, tab") << lines << true;
+
+    // Guards the fault: decoding a text with QString::fromUtf8 drops a
+    // leading U+FEFF as if it were a byte-order mark.
+    LibraryRecord zeroWidth = typicalRecord();
+    zeroWidth.name = QChar(0xFEFF) + QString("Library");
+    zeroWidth.authorList["S"][QChar(0xFEFF) + QString(QChar(0xFEFF)) + "Sato"]["2004"] = {
+        pmid("4")};
+    QTest::newRow("texts starting with U+FEFF") << zeroWidth << true;
 
     LibraryRecord empties;
     empties.name = "";
@@ -196,6 +220,110 @@ void TestLibraryFile::readsForeignLayout()
     QVERIFY2(record, qPrintable(error));
     QCOMPARE(linesOf(record->journalList), linesOf(expected.journalList));
     QCOMPARE(*record, expected);
+}
+
+// What XML allows in such a file, read character for character as the
+// generic reader reads it; and what is refused, with the generic reader's
+// verdict beside it (where it accepts, the refusal is deliberate: another
+// encoding, an internal DTD subset, entities it cannot resolve).
+void TestLibraryFile::readsXmlAsPropertyListDoes_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<bool>("propertyListAccepts");
+    QTest::addColumn<QString>("name");
+
+    const auto accepts = [](const char* row, const QByteArray& xml, const QString& name) {
+        QTest::newRow(row) << xml << true << true << name;
+    };
+    const auto rejects = [](const char* row, const QByteArray& xml, bool propertyListAccepts) {
+        QTest::newRow(row) << xml << false << propertyListAccepts << QString();
+    };
+
+    accepts("entities and character references",
+            withName("&lt;&gt;&amp;&quot;&apos; &#65;&#x42;&#x1f600;&#0009;&#x10FFFF;"),
+            QString("<>&\"' AB") + QString::fromUcs4(U"\U0001F600\t\U0010FFFF"));
+    accepts("CDATA sections", withName("a<![CDATA[<b> & ]]]]><![CDATA[]]>c"), "a<b> & ]]c");
+    accepts("CR LF and a lone CR become LF, in text and CDATA",
+            withName("a\r\nb\rc<![CDATA[d\r\ne\r]]>"), "a\nb\ncd\ne\n");
+    accepts("comments and processing instructions inside a text",
+            withName("a<!-- c - d -->b<?pi x?>c<?pi?>d"), "abcd");
+    accepts("a leading U+FEFF in a text", withName("\xEF\xBB\xBF\xEF\xBB\xBFx"),
+            QString(2, QChar(0xFEFF)) + "x");
+    accepts("unusual characters XML allows", withName("\xC2\x85\xEF\xB7\x90\x7F]>"),
+            QString::fromUcs4(U"\u0085\uFDD0\u007F]>"));
+    accepts("byte-order mark, declaration variants, comments and PIs around the root",
+            "\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8' standalone=\"no\" ?>\n"
+            "<!-- before --><?app data?>\n<!DOCTYPE plist SYSTEM 'PropertyList-1.0.dtd' >\n"
+            "<plist version=\"1.0\" other = 'a &amp; &#66;'><dict>" +
+                namedBody("L") + "</dict></plist><!-- after --><?app?>\n",
+            "L");
+    accepts("text, references, CDATA and comments between elements are ignored",
+            plist("x &amp; &#65;<key>name</key> y<!-- z --><string>L</string>\r\n"
+                  "<![CDATA[w]]><key>type</key><string>library</string><key>journalList</key>"
+                  "<dict>v</dict><key>authorList</key><dict/>"),
+            "L");
+
+    rejects("a byte that is not UTF-8", withName("a\xFF"), false);
+    rejects("an overlong UTF-8 form", withName("\xC0\xAF"), false);
+    rejects("a UTF-8 encoded surrogate", withName("\xED\xA0\x80"), false);
+    rejects("U+FFFE written raw", withName("\xEF\xBF\xBE"), false);
+    rejects("a control character written raw", withName("a\x01"), false);
+    rejects("a reference to U+0000", withName("&#0;"), false);
+    rejects("a reference to a surrogate", withName("&#xD800;"), false);
+    rejects("a reference beyond U+10FFFF", withName("&#x110000;"), false);
+    rejects("a hexadecimal reference with a capital X", withName("&#X41;"), false);
+    rejects("a reference without its semicolon", withName("&#65 "), false);
+    rejects("\"]]>\" in a text", withName("a]]>b"), false);
+    rejects("\"--\" inside a comment", withName("a<!-- b -- c -->"), false);
+    rejects("an unterminated CDATA section", withName("<![CDATA[abc</string>"), false);
+    rejects("an XML declaration after a blank", " " + withName("L"), false);
+    rejects("XML version 1.1", QByteArray(withName("L")).replace("\"1.0\" enc", "\"1.1\" enc"),
+            false);
+    rejects("a repeated attribute on <plist>",
+            QByteArray(withName("L"))
+                .replace("<plist version=\"1.0\">", "<plist version=\"1.0\" version=\"1.0\">"),
+            false);
+    rejects("a declared encoding other than UTF-8",
+            QByteArray(withName("L")).replace("UTF-8", "ISO-8859-1"), true);
+    rejects("a DTD internal subset",
+            declaration + "<!DOCTYPE plist [<!ELEMENT plist ANY>]><plist><dict>" + namedBody("L") +
+                "</dict></plist>",
+            true);
+    rejects(
+        "an undeclared entity between elements",
+        QByteArray(withName("L")).replace("<dict/><key>authorList", "<dict/>&x;<key>authorList"),
+        true);
+    rejects("an attribute on <dict>",
+            QByteArray(withName("L"))
+                .replace("<dict/><key>authorList", "<dict a=\"1\"/><key>authorList"),
+            true);
+    const QString utf16 = QString::fromUtf8(QByteArray(withName("L")).replace("UTF-8", "UTF-16"));
+    rejects("a UTF-16 document",
+            QByteArray("\xFF\xFE") +
+                QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2),
+            true);
+}
+
+void TestLibraryFile::readsXmlAsPropertyListDoes()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(bool, accepted);
+    QFETCH(bool, propertyListAccepts);
+    QFETCH(QString, name);
+
+    QString error;
+    const auto record = LibraryFile::fromData(xml, &error);
+    const auto generic = PropertyList::fromData(xml);
+    QCOMPARE(bool(generic), propertyListAccepts);
+    if (!accepted) {
+        QVERIFY2(!record, "accepted");
+        QVERIFY(!error.isEmpty());
+        return;
+    }
+    QVERIFY2(record, qPrintable(error));
+    QCOMPARE(record->name, name);
+    QCOMPARE(variantOf(*record), withoutUnknownRootKeys(*generic));
 }
 
 void TestLibraryFile::rejectsWhatIsNotALibrary_data()
