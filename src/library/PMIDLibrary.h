@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/LibraryRecord.h"
+#include "library/PubMedPacer.h"
 #include "store/ArticleKey.h"
 
 #include <QList>
@@ -8,10 +9,12 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 class accessDB;
+struct MultiArticleResult;
 
 // What the author/journal browser has selected: one optional text per
 // column (initial, name, year).
@@ -86,7 +89,65 @@ public:
 
     static QString fileName();
 
+    // --- Import (PMIDLibraryImport.cpp) ---
+
+    bool haveArticle(const ArticleKey& key);
+    // The same test inside an open transaction bracket of DB().
+    bool haveArticleWithoutOpen(const ArticleKey& key);
+    // True when the text's leading integer is not 0.
+    static bool checkPMID(const QString& text);
+    // True for a PMID that may be sent to PubMed: decimal digits without a
+    // leading zero. Anything else would spoil the whole request it joins.
+    static bool isPMID(const QString& text);
+    // The PMID of a file: its name with the first ".pdf" removed; no value
+    // for a name without ".pdf".
+    static std::optional<QString> pmidOfFile(const QString& path);
+
+    // Submits one batch (at most 100 PMIDs) through the pacer; the PDFs lie
+    // in `inDirectory`. Names that are no PMID are never sent: they go
+    // straight to the batch's "fail" list. Returns true.
+    bool addArticlesOfPDFFiles(const QStringList& pmids, const QString& inDirectory);
+    // The completion of a batch: imports every PMID of "success" inside one
+    // transaction bracket, writes the library file once and posts
+    // "importArticleDone" (multi). A PMID whose XML file cannot be read is
+    // skipped and reported in "fail".
+    void importArticlesInfomationFromXMLofPMIDPDF(std::optional<MultiArticleResult> result);
+
+    // Imports one PDF named by its PMID: at once when its XML file is in the
+    // cache folder, else after fetching it through the pacer. False when the
+    // name gives no PMID.
+    bool addArticlePDFFile(const QString& path);
+    // The completion of a single PDF: imports it inside a bracket, writes
+    // the library file and posts "importArticleDone" (single).
+    std::optional<QString> importArticleInfomationFromXMLofPMIDPDF(std::optional<QString> path);
+
+    // Bracketed. Reads the PMID's XML file, places the PDF, files the article
+    // in both trees and writes its row. No value (and "file not exist??"
+    // logged) when the XML file is missing or unreadable; nothing is then
+    // written.
+    std::optional<QString> importAnArticle(const QString& path);
+    // Where the article's PDF is kept: the paper folder ("User/" for other
+    // types) when "copyPDFtoFolder" is set, else the file where it is. No
+    // value when the source is missing or unreadable. A copy that fails
+    // leaves no partial file and answers the source path; the source is never
+    // moved or changed.
+    std::optional<QString> copyPDFtoOlvaneFolder(const QString& path, const QString& type);
+    // The PDF path the store holds for a live article; no value when it has
+    // none ("none" or empty). Works inside and outside a bracket.
+    std::optional<QString> storedFilePath(const ArticleKey& key);
+
+    // Fetches the XML files of `pmids` into the cache folder through the
+    // pacer; `receiver` is called once, unless this library is gone by then.
+    using MultiReceiver = std::function<void(std::optional<MultiArticleResult>)>;
+    void fetchArticles(const QStringList& pmids, const QString& pdfDirectory,
+                       MultiReceiver receiver);
+
+    // Every request the import sends goes through this one pacer.
+    PubMedPacer& pacer();
+
 private:
+    // The batch completion; "fail" is listed in the order of `requested`.
+    void importBatch(std::optional<MultiArticleResult> result, const QStringList& requested);
     // Loads the library file, or sets an unreadable one aside.
     void load(const QString& path);
 
@@ -94,4 +155,7 @@ private:
     LibraryRecord _library;
     // A file that could not be read nor moved aside: never written this run.
     QString doNotWrite;
+    // Last, so that it goes first: requests still waiting or running then
+    // never call back into a half-destroyed library.
+    std::unique_ptr<PubMedPacer> _pacer;
 };

@@ -1,9 +1,11 @@
 #include "MainWindow.h"
 
+#include <QAction>
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -66,6 +68,17 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     drawerDock->setWidget(new QTextBrowser);
     addDockWidget(Qt::RightDockWidgetArea, drawerDock);
     drawerDock->hide();
+
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    importNew = file->addAction(tr("&Import New Articles in Paper Folder"));
+    importNew->setObjectName(QStringLiteral("importNewArticles"));
+    importNew->setShortcut(QKeySequence(tr("Ctrl+I")));
+    importFolder = file->addAction(tr("Import Articles from &Folder..."));
+    importFolder->setObjectName(QStringLiteral("importFromFolder"));
+    importFolder->setShortcut(QKeySequence::Open);
+    file->addSeparator();
+    rebuildView = file->addAction(tr("&Rebuild Author/Journal View"));
+    rebuildView->setObjectName(QStringLiteral("rebuildView"));
 }
 
 void MainWindow::setSendsWholeSearchString(bool wholeString)

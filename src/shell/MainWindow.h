@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+class QAction;
 class QDockWidget;
 class QLabel;
 class QLineEdit;
@@ -26,6 +27,12 @@ public:
     QProgressBar* progressIndicator() const { return progress; }
     QDockWidget* drawer() const { return drawerDock; }
 
+    // File menu: scan the paper folder for new PDFs, import the PDFs of a
+    // chosen folder, rebuild the author/journal view from the cache folder.
+    QAction* importNewArticlesAction() const { return importNew; }
+    QAction* importFromFolderAction() const { return importFolder; }
+    QAction* rebuildViewAction() const { return rebuildView; }
+
     // Return only (true) or every change (false) sends searchRequested.
     void setSendsWholeSearchString(bool wholeString);
     bool sendsWholeSearchString() const { return wholeSearchString; }
@@ -46,4 +53,7 @@ private:
     QLabel* status = nullptr;
     QProgressBar* progress = nullptr;
     QDockWidget* drawerDock = nullptr;
+    QAction* importNew = nullptr;
+    QAction* importFolder = nullptr;
+    QAction* rebuildView = nullptr;
 };

@@ -11,6 +11,7 @@
 #include "platform/QtPanels.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int runOlvane(QApplication& app)
 {
@@ -39,5 +40,11 @@ int runOlvane(QApplication& app)
 
     NotificationCenter::defaultCenter().post(ApplicationNotifications::willFinishLaunching);
     window.show();
+    // Files named on the command line (the desktop file's "%F") are imported
+    // once the event loop runs, as files handed to a running program are.
+    const QStringList files = QCoreApplication::arguments().mid(1);
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &controller,
+                           [&controller, files] { controller.applicationOpenFiles(files); });
     return app.exec();
 }

@@ -149,6 +149,7 @@ void SourceController::awakeFromNib(MainWindow* window)
                        [this](const Notification&) { updateView(); });
     center.addObserver(this, QStringLiteral("openSource"),
                        [this](const Notification&) { openSource(); });
+    connectImport();
 
     // Until the article and PubMed search views arrive, the right-hand box
     // shows empty views of its own.

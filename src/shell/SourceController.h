@@ -2,13 +2,18 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
+#include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class MainWindow;
 class MyFavorite;
 class PMIDLibrary;
 class QWidget;
+struct MultiArticleResult;
+struct Notification;
 
 // The application's central object: settles the folders, creates the library
 // model and the favorites, wires the window's controllers together, shows the
@@ -45,7 +50,54 @@ public:
     // Source-list row that a running import adds its articles to.
     unsigned droppedRow = 0;
 
+    // --- Import (SourceControllerImport.cpp) ---
+
+    // Actions: import the new PDFs of the paper folder / of a folder the
+    // user chooses; rebuild the journal and author trees from the cache.
+    void importNewInArticleDirectory();
+    void importArticlesFromDirectory();
+    void reconstructAuthorJournal();
+
+    // The folder import: the PDFs among `names` (file names in
+    // `inDirectory`) that the library does not hold yet, fetched in batches
+    // of at most 100 spaced by the pacer.
+    void importNewInArticle(const QStringList& names, const QString& inDirectory);
+    // Imports files given by absolute path, each from its own folder. An
+    // empty list does nothing.
+    void importArticlesByDandD(const QStringList& paths);
+    // Files handed to the program (its command line): those that do not
+    // exist are logged and left out; droppedRow is not changed.
+    void applicationOpenFiles(const QStringList& paths);
+    // "importArticle": PDF paths dropped on the article list or imported
+    // from the web view; they go to the selected favorites list, if any.
+    void importArticleWithNotificatioin(const Notification& notification);
+    // PubMed search results, imported without PDF.
+    void importPubMedArticles(const QStringList& pmids);
+    void importPubMedArticlesInfomation(std::optional<MultiArticleResult> result);
+    // "importArticleDone": favorites, selection, the alert for PMIDs that
+    // were not obtained, then the selected source is shown again.
+    void importArticleDone(const Notification& notification);
+
+    // The PMID of each path whose name contains ".pdf", in order.
+    static QStringList getPMIDsFromFilenames(const QStringList& paths);
+
 private:
+    struct FileInFolder
+    {
+        QString folder;
+        QString name;
+    };
+    void importFiles(const QList<FileInFolder>& files);
+    void connectImport();
+    void startActivity();
+    void stopActivity();
+    void setStatus(const QString& text);
+    // Replaces the source-list selection without showing the row.
+    void selectRowWithoutOpening(int row);
+    // The favorites list index of droppedRow, or no value when droppedRow
+    // names no existing list.
+    std::optional<int> droppedList() const;
+
     bool refuseLegacyDatabase(const QString& preferenceDir) const;
     void reportSettingsProblems() const;
     void checkPreferenceFolderWritable(const QString& preferenceDir) const;
