@@ -9,6 +9,7 @@
 #include "library/MyFavorite.h"
 #include "library/PMIDLibrary.h"
 #include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
 #include "shell/MainWindow.h"
 #include "shell/SourceController.h"
 #include "store/accessDB.h"
@@ -148,6 +149,7 @@ private Q_SLOTS:
     void failureInOneBatchSparesTheOthers_data();
     void failureInOneBatchSparesTheOthers();
     void unrequestedArticleInReply();
+    void ownPathsPresentArticlesAndReimport();
     void singlePDFFromTheWeb_data();
     void singlePDFFromTheWeb();
     void pubMedResultsWithoutPDF();
@@ -457,6 +459,49 @@ void TestImportFlow::unrequestedArticleInReply()
     QCOMPARE(filepathOf(run.library(), "61"), QString("none"));
     QCOMPARE(favoriteKeys(home.preferenceDir, 0), pmidKeys({"60", "61"}));
     QCOMPARE(run.row(), 2);
+}
+
+void TestImportFlow::ownPathsPresentArticlesAndReimport()
+{
+    ImportHome home;
+    ScriptedPanelsScope panels;
+    Server server({"21", "22"});
+    UserDefaults::standard().setBool(false, "copyPDFtoFolder");
+    const QStringList paths{home.pdf(home.downloads, "21.pdf"), home.pdf(home.downloads, "22.pdf")};
+    Run run;
+    QVERIFY(run.start());
+    DoneRecorder done;
+
+    // Copying off: the articles point at the user's own files.
+    run.controller.importArticlesByDandD(paths);
+    QTRY_COMPARE_WITH_TIMEOUT(done.posts.size(), 1, 10000);
+    QCOMPARE(filepathOf(run.library(), "21"), paths[0]);
+    QVERIFY(QDir(home.paperFolder).entryList(QDir::Files).isEmpty());
+    QCOMPARE(server.fake.searches().size(), 1);
+    const QString firstNumber = run.library()
+                                    .DB()
+                                    .articleInformationOfArticleIDs({ArticleKey{"pmid", "21"}})
+                                    .first()
+                                    .OlvaneID;
+
+    // Already in the library: nothing is asked of PubMed, nothing posted.
+    run.controller.importArticlesByDandD(paths);
+    QTest::qWait(50);
+    QCOMPARE(done.posts.size(), 1);
+    QCOMPARE(server.fake.searches().size(), 1);
+
+    // Removed, then imported again: a new row with a new number.
+    run.library().deleteArticle(ArticleKey{"pmid", "21"});
+    QCOMPARE(run.library().DB().numberOfAllArticles(), 1);
+    run.controller.importArticlesByDandD({paths[0]});
+    QTRY_COMPARE_WITH_TIMEOUT(done.posts.size(), 2, 10000);
+    QCOMPARE(run.library().DB().numberOfAllArticles(), 2);
+    const auto again =
+        run.library().DB().articleInformationOfArticleIDs({ArticleKey{"pmid", "21"}});
+    QCOMPARE(again.size(), 1);
+    QVERIFY(again.first().OlvaneID != firstNumber);
+    QCOMPARE(again.first().filepath, paths[0]);
+    QVERIFY(panels->alerts.isEmpty());
 }
 
 void TestImportFlow::singlePDFFromTheWeb_data()
