@@ -3,20 +3,16 @@
 #include "store/SQLiteDatabase.h"
 #include "store/accessDB.h"
 
-// Holds the store's connection for one operation: opens it unless a
-// transaction bracket holds it already, and closes only what it opened.
+// The store's connection for one operation. The connection stays open for
+// the store's lifetime; one that could not be opened yet (or was refused) is
+// tried again here, and without it every statement fails.
 class accessDB::Connection final
 {
 public:
     explicit Connection(SQLiteDatabase* database)
-        : database(database),
-          openedHere(database != nullptr && !database->isOpen() && database->open())
+        : database(database != nullptr && (database->isOpen() || database->open()) ? database
+                                                                                   : nullptr)
     {
-    }
-    ~Connection()
-    {
-        if (openedHere)
-            database->close();
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -42,6 +38,5 @@ public:
     }
 
 private:
-    SQLiteDatabase* database;
-    bool openedHere;
+    SQLiteDatabase* database; // null without a connection
 };

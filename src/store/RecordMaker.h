@@ -4,7 +4,10 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
+
+#include <array>
 
 class ResultRow;
 
@@ -17,13 +20,28 @@ class ResultRow;
 class RecordMaker final
 {
 public:
-    // "SELECT <the record's columns, in record order> FROM articles WHERE ".
+    // "SELECT <the record's columns, in record order> FROM articles".
     static QString statementHead();
 
     ArticleRecord make(const ResultRow& row);
 
 private:
-    QString sharedText(const ResultRow& row, int column);
+    // The texts of one column met so far in the query.
+    class SharedColumn final
+    {
+    public:
+        const QString& text(const ResultRow& row, int column);
 
-    QHash<QByteArray, QString> shared;
+    private:
+        QList<QString> texts;              // each distinct text once
+        QHash<QByteArray, qsizetype> seen; // UTF-8 bytes -> index in texts
+        // The last text, checked first: rows sorted by a column, or imported
+        // together, repeat it in runs.
+        QByteArray lastBytes;
+        qsizetype last = -1;
+        QString unshared;  // a text made for one record only
+        bool full = false; // a column of mostly distinct texts stops collecting
+    };
+
+    std::array<SharedColumn, 8> sharedColumns;
 };

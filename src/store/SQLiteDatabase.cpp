@@ -1,9 +1,12 @@
 #include "store/SQLiteDatabase.h"
 
 #include "platform/Log.h"
+#include "store/PreparedStatements.h"
 #include "store/StoreLog.h"
 
 #include <QFile>
+
+#include <vector>
 
 #include <sqlite3.h>
 
@@ -11,22 +14,6 @@ namespace {
 
 const QByteArray sqlite2Header =
     QByteArrayLiteral("** This file contains an SQLite 2.1 database **");
-
-// Finalizes a prepared statement when it goes out of scope.
-struct Statement
-{
-    sqlite3_stmt* handle = nullptr;
-    ~Statement() { sqlite3_finalize(handle); }
-};
-
-// True when `tail` holds no further statement (only blanks or comments).
-bool isOnlyTrailingText(sqlite3* db, const char* tail)
-{
-    Statement next;
-    if (sqlite3_prepare_v2(db, tail, -1, &next.handle, nullptr) != SQLITE_OK)
-        return false;
-    return next.handle == nullptr;
-}
 
 } // namespace
 
@@ -66,6 +53,11 @@ SQLiteDatabase::~SQLiteDatabase()
     close();
 }
 
+bool SQLiteDatabase::inTransaction() const
+{
+    return db != nullptr && sqlite3_get_autocommit(db) == 0;
+}
+
 bool SQLiteDatabase::isSQLite2File(const QString& path)
 {
     QFile file(path);
@@ -97,6 +89,10 @@ bool SQLiteDatabase::open()
         return false;
     }
     db = connection;
+    statements = std::make_unique<PreparedStatements>(db);
+    // Temporary tables (the store's key lists) and sorts stay in memory
+    // instead of spilling to temporary files.
+    sqlite3_exec(db, "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
     return true;
 }
 
@@ -104,8 +100,10 @@ void SQLiteDatabase::close()
 {
     if (db == nullptr)
         return;
-    // A statement still stepping (a receiver that closed a bracket while the
-    // query that called it reads on) keeps the connection alive until it ends.
+    // A statement still stepping (a receiver that destroyed the store while
+    // the query that called it reads on) keeps the connection alive until it
+    // ends; every other statement goes now, so the file is released.
+    statements.reset();
     sqlite3_close_v2(db);
     db = nullptr;
 }
@@ -150,40 +148,39 @@ bool SQLiteDatabase::execute(const QString& statement, const QList<QStringList>&
         return false;
     };
 
-    const QByteArray text = statement.toUtf8();
-    Statement prepared;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &prepared.handle, &tail) !=
-        SQLITE_OK)
+    // Bound values; declared first, so they outlive the statement's use.
+    std::vector<QByteArray> bound;
+    const auto prepared = statements->take(statement.toUtf8(), error);
+    if (!prepared)
         return fail();
-    if (prepared.handle == nullptr) // blanks or comments only
+    sqlite3_stmt* const handle = prepared->handle();
+    if (handle == nullptr) // blanks or comments only
         return true;
-    if (!isOnlyTrailingText(db, tail)) {
-        error = QStringLiteral("more than one statement");
-        return fail();
-    }
-    columns = sqlite3_column_count(prepared.handle);
-    const ResultRow row(prepared.handle, columns);
+    columns = sqlite3_column_count(handle);
+    const ResultRow row(handle, columns);
 
     for (const QStringList& values : valueSets) {
-        if (sqlite3_bind_parameter_count(prepared.handle) != values.size()) {
+        if (sqlite3_bind_parameter_count(handle) != values.size()) {
             error = QStringLiteral("%1 values for %2 parameters")
                         .arg(values.size())
-                        .arg(sqlite3_bind_parameter_count(prepared.handle));
+                        .arg(sqlite3_bind_parameter_count(handle));
             return fail();
         }
+        // The bytes stay alive until the statement has run, so SQLite binds
+        // them without a copy of its own.
+        bound.resize(values.size());
         for (int i = 0; i < values.size(); ++i) {
-            const QByteArray value = values.at(i).toUtf8();
-            if (sqlite3_bind_text(prepared.handle, i + 1, value.constData(), int(value.size()),
-                                  SQLITE_TRANSIENT) != SQLITE_OK)
+            bound[i] = values.at(i).toUtf8();
+            if (sqlite3_bind_text(handle, i + 1, bound[i].constData(), int(bound[i].size()),
+                                  SQLITE_STATIC) != SQLITE_OK)
                 return fail();
         }
         int rc = SQLITE_ROW;
-        while ((rc = sqlite3_step(prepared.handle)) == SQLITE_ROW)
+        while ((rc = sqlite3_step(handle)) == SQLITE_ROW)
             onRow(row);
         if (rc != SQLITE_DONE)
             return fail();
-        sqlite3_reset(prepared.handle);
+        sqlite3_reset(handle);
     }
     return true;
 }

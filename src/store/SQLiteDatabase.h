@@ -6,8 +6,10 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+class PreparedStatements;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -51,6 +53,10 @@ private:
 // Statements carry no values in their text: every value is a bound parameter
 // ("?" or "?1"), bound as TEXT, so a value can never change a statement. The
 // column affinity of the table decides how the text is stored.
+//
+// The connection stays open until close(); each statement text is prepared
+// once per connection and reused. Statements are reset after every run, so
+// outside an explicit transaction each write commits as its statement ends.
 class SQLiteDatabase final
 {
 public:
@@ -64,9 +70,11 @@ public:
     // open afterwards (also when it was open already). A file in the SQLite 2
     // format is refused with a log line and never touched.
     bool open();
-    // Closes the connection when one is open.
+    // Closes the connection when one is open; the file is released.
     void close();
     bool isOpen() const { return db != nullptr; }
+    // True while a transaction begun with "begin;" is still open.
+    bool inTransaction() const;
 
     // Runs exactly one statement to its end with `values` bound in order.
     // No value when no connection is open, the statement fails, the number of
@@ -93,12 +101,13 @@ public:
     QString lastError() const { return error; }
 
 private:
-    // The common step: prepares the statement once and runs it once per set
+    // The common step: takes the prepared statement and runs it once per set
     // of values; `columns` receives its column count once it is prepared.
     bool execute(const QString& statement, const QList<QStringList>& valueSets, int& columns,
                  const RowHandler& onRow);
 
     QString filePath;
     sqlite3* db = nullptr;
+    std::unique_ptr<PreparedStatements> statements; // of the open connection
     QString error;
 };

@@ -27,9 +27,11 @@ const QStringList createIndexStatements = {
 };
 
 // Ordered by the leading integer of the cell, the number the store reads
-// back, so a stray text value cannot hide the highest number.
+// back, so a stray text value cannot hide the highest number. The second
+// column is that order's value, which a bracket keeps to hand out numbers.
 const QString highestUniqueIDStatement =
-    QStringLiteral("SELECT OlvaneID FROM articles ORDER BY CAST(OlvaneID AS INTEGER) DESC LIMIT 1");
+    QStringLiteral("SELECT OlvaneID, CAST(OlvaneID AS INTEGER) FROM articles ORDER BY 2 DESC "
+                   "LIMIT 1");
 const QString highestUserIDStatement =
     QStringLiteral("SELECT id FROM articles where idtype='User' ORDER BY CAST(id AS INTEGER) DESC "
                    "LIMIT 1");
@@ -91,14 +93,12 @@ void accessDB::createTableAndIndexes(bool newFile)
         const bool created = _database->open() && _database->run(createTableStatement);
         if (!created)
             Log::message(QStringLiteral("fail to create db"));
-        _database->close();
     }
     // On an existing file these fail because the indexes exist; that is expected.
     if (_database->open()) {
         for (const QString& statement : createIndexStatements)
             _database->run(statement);
     }
-    _database->close();
 }
 
 bool accessDB::open()
@@ -123,10 +123,15 @@ bool accessDB::close()
         return false;
     if (--bracketDepth > 0)
         return true;
+    bracketHighestID.reset();
     const bool committed = _database->run(QStringLiteral("commit;")).has_value();
-    if (!committed)
+    if (!committed) {
         Log::message(QStringLiteral("fail to commit: %1").arg(_database->lastError()));
-    _database->close();
+        // The connection stays open: without this, every later write would
+        // join the transaction that failed and never be committed.
+        if (_database->inTransaction())
+            _database->run(QStringLiteral("rollback;"));
+    }
     return committed;
 }
 
@@ -134,6 +139,46 @@ quint64 accessDB::currentUniqueID()
 {
     Connection connection(_database.get());
     return firstNumber(connection.run(highestUniqueIDStatement));
+}
+
+quint64 accessDB::nextUniqueID(Connection& connection)
+{
+    // Only while the bracket's transaction holds the table: then no other
+    // connection can add a number between two of our inserts.
+    if (bracketDepth == 0 || !_database->inTransaction()) {
+        bracketHighestID.reset();
+        return firstNumber(connection.run(highestUniqueIDStatement)) + 1;
+    }
+    if (!bracketHighestID)
+        bracketHighestID = readHighestUniqueID(connection.run(highestUniqueIDStatement));
+    return bracketHighestID ? bracketHighestID->number + 1 : 1;
+}
+
+std::optional<accessDB::HighestUniqueID>
+accessDB::readHighestUniqueID(const std::optional<ResultTable>& table)
+{
+    if (!table)
+        return std::nullopt; // the statement failed: ask again next time
+    // Without a row, or with only NULL numbers, any stored number orders above.
+    HighestUniqueID highest;
+    const QString orderValue = table->cell(0, 1);
+    if (!orderValue.isNull())
+        highest.orderValue = StoreText::leadingInteger(orderValue).value_or(0);
+    highest.number = firstNumber(table);
+    return highest;
+}
+
+void accessDB::noteUniqueIDStored(qint64 olvaneID)
+{
+    // A number stored as an integer orders as itself: it tops the table when
+    // it orders above the highest so far (a tie changes neither number).
+    if (bracketHighestID && olvaneID > bracketHighestID->orderValue)
+        bracketHighestID = HighestUniqueID{olvaneID, quint64(std::max<qint64>(0, olvaneID))};
+}
+
+void accessDB::forgetHighestUniqueID()
+{
+    bracketHighestID.reset();
 }
 
 quint64 accessDB::currentUserID()
@@ -164,11 +209,12 @@ void accessDB::insertArtilceInfoIntoDB(const PubMedXML& reader, const QString& f
                         abstract, pmidType, pmid});
         return;
     }
-    const quint64 next = firstNumber(connection.run(highestUniqueIDStatement)) + 1;
+    const quint64 next = nextUniqueID(connection);
     const QString now = StoreText::timestampNow();
-    connection.run(insertStatement,
-                   {QString::number(next), noMark, authors, title, journal, year, volume, number,
-                    pages, pmidType, pmid, path, QStringLiteral(""), now, now, abstract});
+    if (connection.run(insertStatement, {QString::number(next), noMark, authors, title, journal,
+                                         year, volume, number, pages, pmidType, pmid, path,
+                                         QStringLiteral(""), now, now, abstract}))
+        noteUniqueIDStored(qint64(next));
 }
 
 void accessDB::insertUserArticleIntoDB(const UserArticleEntry& entry)
@@ -176,12 +222,13 @@ void accessDB::insertUserArticleIntoDB(const UserArticleEntry& entry)
     Connection connection(_database.get());
     const qint64 uniqueID = StoreText::leadingInteger(entry.uniqueID).value_or(0);
     const QString now = StoreText::timestampNow();
-    connection.run(insertStatement,
-                   {QString::number(uniqueID), noMark, orEmpty(entry.authors), orEmpty(entry.title),
-                    orEmpty(entry.journal), orEmpty(entry.year), orEmpty(entry.volume),
-                    orEmpty(entry.number), orEmpty(entry.pages), orEmpty(entry.type),
-                    orEmpty(entry.id), orEmpty(entry.PDFpath), orEmpty(entry.memo), now, now,
-                    orEmpty(entry.abstract)});
+    if (connection.run(insertStatement,
+                       {QString::number(uniqueID), noMark, orEmpty(entry.authors),
+                        orEmpty(entry.title), orEmpty(entry.journal), orEmpty(entry.year),
+                        orEmpty(entry.volume), orEmpty(entry.number), orEmpty(entry.pages),
+                        orEmpty(entry.type), orEmpty(entry.id), orEmpty(entry.PDFpath),
+                        orEmpty(entry.memo), now, now, orEmpty(entry.abstract)}))
+        noteUniqueIDStored(uniqueID);
 }
 
 void accessDB::removeArtilce(const ArticleKey& key)

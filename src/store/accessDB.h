@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -18,15 +19,17 @@ class ResultTable;
 
 // The article store: the table `articles` in "<preference folder>/articles.db".
 //
-// Two kinds of operation:
-// - self-contained ones open the connection, run and close it again, so a
-//   write is on disk when the call returns;
+// One connection serves the store from construction to destruction (the file
+// is released then); statements are prepared once and reused. Two kinds of
+// operation:
+// - self-contained ones run on their own, so a write is committed (visible
+//   to other connections, on disk) when the call returns;
 // - bracketed ones are meant to run between open() and close() (the
-//   transaction bracket: one connection, one transaction), so that an import
-//   of many articles commits once.
-// A self-contained operation called inside a bracket runs on the bracket's
-// connection and leaves it open; a bracketed operation called outside one
-// opens and commits by itself. Either way no write is lost.
+//   transaction bracket: one transaction), so that an import of many
+//   articles commits once, at close().
+// A self-contained operation called inside a bracket joins the bracket's
+// transaction; a bracketed operation called outside one commits by itself.
+// Either way no write is lost.
 //
 // A failed statement behaves as an empty result: no rows, counts and numbers
 // 0, tests false, texts empty; writes are dropped without a message.
@@ -38,8 +41,8 @@ public:
     // that keeps records takes them out (std::move).
     using ArticleReceiver = std::function<void(QList<ArticleRecord>& batch)>;
 
-    // Opens (creating when new) "<preferenceDir>/articles.db", creates the
-    // table and its indexes in a new file, and leaves the connection closed.
+    // Opens (creating when new) "<preferenceDir>/articles.db" and creates the
+    // table and its indexes in a new file.
     // A file in the SQLite 2 format is left untouched and every operation
     // then fails as above.
     explicit accessDB(const QString& preferenceDir);
@@ -52,8 +55,9 @@ public:
 
     QString databasePath() const { return dbPath; }
 
-    // The transaction bracket. Brackets nest: only the outermost pair opens,
-    // begins, commits and closes. close() answers whether the commit succeeded.
+    // The transaction bracket. Brackets nest: only the outermost pair begins
+    // and commits. close() answers whether the commit succeeded; a failed
+    // commit is rolled back.
     bool open();
     bool close();
 
@@ -147,6 +151,25 @@ private:
     class Connection;
     class KeyTable;
 
+    // The row that tops "ORDER BY CAST(OlvaneID AS INTEGER) DESC": that
+    // order's value, and the number currentUniqueID() reads from the row.
+    struct HighestUniqueID
+    {
+        qint64 orderValue = std::numeric_limits<qint64>::min();
+        quint64 number = 0;
+    };
+
+    // The OlvaneID for a new PubMed article: the highest + 1, removed rows
+    // included. Inside a bracket the highest is read once and then followed
+    // through the bracket's own inserts, instead of a scan per insert.
+    quint64 nextUniqueID(Connection& connection);
+    static std::optional<HighestUniqueID>
+    readHighestUniqueID(const std::optional<ResultTable>& table);
+    // After a row with this OlvaneID (an integer) was stored.
+    void noteUniqueIDStored(qint64 olvaneID);
+    // After a write that may lower or scatter numbers (setOlvaneID, old records).
+    void forgetHighestUniqueID();
+
     void createTableAndIndexes(bool newFile);
     QString singleColumn(const QString& statement, const ArticleKey& key);
     // The common step of searchFromIDs: the record statement for `keys`,
@@ -162,6 +185,7 @@ private:
     QString dbPath;
     std::unique_ptr<SQLiteDatabase> _database; // null for a file in the SQLite 2 format
     int bracketDepth = 0;
-    int keyTableDepth = 0; // key tables in use, see KeyTable
+    std::optional<HighestUniqueID> bracketHighestID; // only while a bracket is open
+    int keyTableDepth = 0;                           // key tables in use, see KeyTable
     ArticleReceiver recieverOfArticles;
 };

@@ -72,4 +72,6 @@ void accessDB::setFilePath(const QString& filePath, const ArticleKey& of)
 void accessDB::setOlvaneID(const QString& olvaneID, const ArticleKey& of)
 {
     setColumn("OlvaneID", olvaneID, of);
+    // It may lower the highest number as well as raise it.
+    forgetHighestUniqueID();
 }

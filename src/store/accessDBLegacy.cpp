@@ -116,4 +116,5 @@ void accessDB::insertArticleInfoFromOldFile(const QString& pmid)
     };
     if (!connection.run(insertStatement, values))
         Log::message(QStringLiteral("fail: %1 (%2)").arg(insertStatement, path));
+    forgetHighestUniqueID(); // the old number may be anything
 }

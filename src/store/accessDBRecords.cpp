@@ -91,7 +91,7 @@ void accessDB::searchByQuery(const QList<ArticleKey>& keys, const QString& order
     const KeyTable keyTable(keyTableDepth, connection, keys);
     if (!keyTable.isLoaded())
         return;
-    QString statement = RecordMaker::statementHead() + keyTable.clause() + ordering;
+    QString statement = RecordMaker::statementHead() + keyTable.rowsOfKeys() + ordering;
     // Read now: the preferences panel may have changed them since the last query.
     const UserDefaults& defaults = UserDefaults::standard();
     if (defaults.boolForKey(QStringLiteral("isLimitDisplayArticle")))
@@ -125,7 +125,7 @@ QList<ArticleRecord> accessDB::articleInformationOfArticleIDs(const QList<Articl
         return records;
     RecordMaker maker;
     const bool ran =
-        connection.forEachRow(RecordMaker::statementHead() + keyTable.clause(), {},
+        connection.forEachRow(RecordMaker::statementHead() + keyTable.rowsOfKeys(), {},
                               [&](const ResultRow& row) { records.append(maker.make(row)); });
     if (!ran)
         records.clear(); // a failed statement gives no records, not some

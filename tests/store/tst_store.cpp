@@ -1,5 +1,6 @@
 // The article table: creation, numbers, inserts, removal, the transaction
-// bracket, and the SQLite access layer beneath it.
+// bracket, the connection the store keeps, and the SQLite access layer
+// beneath it.
 
 #include "ScriptedPanels.h"
 #include "StoreTestSupport.h"
@@ -11,6 +12,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -36,6 +38,20 @@ std::unique_ptr<PubMedXML> storeReader(const QString& name)
     return reader;
 }
 
+// How many of this process's open file descriptors refer to `path`.
+int openDescriptors(const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    int count = 0;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::Files | QDir::System)) {
+        const QString link = QFileInfo(fds.filePath(fd)).symLinkTarget();
+        if (link == target || link == target + QStringLiteral(" (deleted)"))
+            ++count;
+    }
+    return count;
+}
+
 void setOld(const QString& path)
 {
     QFile file(path);
@@ -54,6 +70,8 @@ private Q_SLOTS:
     void accessLayerRunsOneBoundStatement_data();
     void accessLayerRunsOneBoundStatement();
     void accessLayerCells();
+    void accessLayerStatementsStepInsideEachOther();
+    void accessLayerStatementFailsAndRunsAgain();
 
     void firstStartCreatesTableAndIndexes();
     void restartKeepsDataAndRunsNoCreateTable();
@@ -72,6 +90,13 @@ private Q_SLOTS:
 
     void bracketCommitsOnceAndSurvivesNestedCalls();
     void bracketedWriteOutsideBracketIsKept();
+    void olvaneIDsWithinBracket_data();
+    void olvaneIDsWithinBracket();
+
+    void callEndsWithNothingHeld_data();
+    void callEndsWithNothingHeld();
+    void failedCommitIsRolledBack();
+    void fileReleasedWhenStoreGoes();
 };
 
 void StoreTest::accessLayerRunsOneBoundStatement_data()
@@ -144,6 +169,60 @@ void StoreTest::accessLayerCells()
     QVERIFY(none);
     QCOMPARE(none->rowCount(), 0);
     QCOMPARE(none->columnCount(), 2);
+}
+
+void StoreTest::accessLayerStatementsStepInsideEachOther()
+{
+    // Guards: a kept statement handed out again, or pushed out of the cache,
+    // while its first use is still stepping.
+    TempHome home;
+    SQLiteDatabase db(home.path() + "/nested.db");
+    QVERIFY(db.open());
+    QVERIFY(db.run("CREATE TABLE t (a INTEGER)"));
+    QVERIFY(db.runRepeated("INSERT INTO t VALUES (?)", {{"3"}, {"1"}, {"5"}, {"2"}, {"4"}}));
+
+    const QString all = "SELECT a FROM t ORDER BY a";
+    QStringList outer;
+    QList<int> inner;
+    bool othersRan = true;
+    QVERIFY(db.forEachRow(all, {}, [&](const ResultRow& row) {
+        outer << row.cell(0);
+        const auto again = db.run(all);
+        inner << (again ? again->rowCount() : -1);
+        for (int i = 0; i < 100; ++i)
+            othersRan =
+                othersRan && db.run(QString("SELECT %1").arg(i))->cell(0, 0) == QString::number(i);
+    }));
+    QCOMPARE(outer, QStringList({"1", "2", "3", "4", "5"}));
+    QCOMPARE(inner, QList<int>(5, 5));
+    QVERIFY(othersRan);
+    QCOMPARE(db.run(all)->cell(4, 0), QString("5"));
+}
+
+void StoreTest::accessLayerStatementFailsAndRunsAgain()
+{
+    // Guards: a kept statement left unreset by a failure, which refuses its
+    // next values and keeps other connections out of the file.
+    TempHome home;
+    const QString path = home.path() + "/failing.db";
+    SQLiteDatabase db(path);
+    QVERIFY(db.open());
+    QVERIFY(db.run("CREATE TABLE t (a INTEGER UNIQUE)"));
+    const QString insert = "INSERT INTO t VALUES (?)";
+    QVERIFY(db.run(insert, {"1"}));
+    QVERIFY(!db.run(insert, {"1"}));
+    QVERIFY2(db.run(insert, {"-9223372036854775808"}), qPrintable(db.lastError()));
+
+    // abs() of the smallest integer fails on the second row.
+    QStringList rows;
+    QVERIFY(!db.forEachRow("SELECT abs(a) FROM t ORDER BY rowid", {},
+                           [&rows](const ResultRow& row) { rows << row.cell(0); }));
+    QCOMPARE(rows, QStringList{"1"});
+
+    SQLiteDatabase other(path);
+    QVERIFY(other.open());
+    QVERIFY2(other.run(insert, {"2"}), qPrintable(other.lastError()));
+    QCOMPARE(db.run("SELECT count(*) FROM t")->cell(0, 0), QString("3"));
 }
 
 void StoreTest::firstStartCreatesTableAndIndexes()
@@ -541,6 +620,211 @@ void StoreTest::bracketedWriteOutsideBracketIsKept()
     store.removeArtilce({"User", "1"});
     QCOMPARE(rawRows(store.databasePath(), "id = 1").value(0).value("idtype"),
              QString("deleted_User"));
+}
+
+void StoreTest::olvaneIDsWithinBracket_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QList<int>>("numbers"); // given to the new PubMed rows, in order
+
+    // The store starts with one removed article, numbered 5. Steps: "pubmed"
+    // imports a new PMID; "again" re-imports the last one; "user N" enters a
+    // user article numbered N; "set N" gives the last PubMed article number
+    // N; "remove" removes it; "close"/"open" end and begin the bracket;
+    // "outside N" writes a row numbered N over another connection.
+    QTest::newRow("removed rows count") << QStringList{"pubmed", "pubmed"} << QList<int>{6, 7};
+    QTest::newRow("re-import takes no number")
+        << QStringList{"pubmed", "again", "pubmed"} << QList<int>{6, 7};
+    QTest::newRow("user article above")
+        << QStringList{"pubmed", "user 40", "pubmed"} << QList<int>{6, 41};
+    QTest::newRow("user article below")
+        << QStringList{"pubmed", "user 2", "pubmed"} << QList<int>{6, 7};
+    QTest::newRow("setOlvaneID raises")
+        << QStringList{"pubmed", "set 90", "pubmed"} << QList<int>{6, 91};
+    QTest::newRow("setOlvaneID lowers the highest")
+        << QStringList{"pubmed", "pubmed", "set 1", "pubmed"} << QList<int>{6, 7, 7};
+    QTest::newRow("removed inside the bracket")
+        << QStringList{"pubmed", "remove", "pubmed"} << QList<int>{6, 7};
+    QTest::newRow("next bracket reads the table again")
+        << QStringList{"pubmed", "close", "outside 300", "open", "pubmed"} << QList<int>{6, 301};
+}
+
+void StoreTest::olvaneIDsWithinBracket()
+{
+    // Guards: numbers handed out from memory inside a bracket drifting from
+    // "highest stored + 1" after other writes, or outliving the bracket.
+    QFETCH(QStringList, steps);
+    QFETCH(QList<int>, numbers);
+
+    TempHome home;
+    accessDB store(makePreferenceDir(home));
+    store.insertUserArticleIntoDB(userEntry(5, "User", "5"));
+    store.removeArtilce({"User", "5"});
+    const auto reader = ncbiReader("metapub__31789841");
+
+    QList<int> given;
+    ArticleKey last{"pmid", "1000"};
+    QVERIFY(store.open());
+    for (const QString& step : std::as_const(steps)) {
+        const QString action = step.section(' ', 0, 0);
+        const QString number = step.section(' ', 1, 1);
+        if (action == "pubmed") {
+            // The rule, asked of the table itself (inside the bracket).
+            const quint64 expected = store.currentUniqueID() + 1;
+            last.ID = QString::number(last.ID.toInt() + 1);
+            store.insertArtilceInfoIntoDB(*reader, "none", last.ID);
+            given << store.articleInformationOfArticleIDs({last}).value(0).OlvaneID.toInt();
+            QCOMPARE(quint64(given.last()), expected);
+        } else if (action == "again") {
+            store.insertArtilceInfoIntoDB(*reader, "/again.pdf", last.ID);
+        } else if (action == "user") {
+            store.insertUserArticleIntoDB(userEntry(number.toInt(), "User", number));
+        } else if (action == "set") {
+            store.setOlvaneID(number, last);
+        } else if (action == "remove") {
+            store.removeArtilce(last);
+        } else if (action == "close") {
+            QVERIFY(store.close());
+        } else if (action == "open") {
+            QVERIFY(store.open());
+        } else if (action == "outside") {
+            SQLiteDatabase db(store.databasePath());
+            QVERIFY(db.open());
+            QVERIFY(db.run("INSERT INTO articles (OlvaneID, idtype, id) VALUES (?, 'Book', ?)",
+                           {number, number}));
+        } else {
+            QFAIL(qPrintable("unknown step " + step));
+        }
+    }
+    QVERIFY(store.close());
+    QCOMPARE(given, numbers);
+}
+
+void StoreTest::callEndsWithNothingHeld_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("written"); // the row the call wrote; empty for a read
+
+    QTest::newRow("insert outside a bracket") << "insert"
+                                              << "idtype = 'User' AND id = 2";
+    QTest::newRow("remove") << "remove"
+                            << "idtype = 'deleted_User' AND id = 1";
+    QTest::newRow("setter outside a bracket") << "setMemo"
+                                              << "id = 1 AND memo = 'noted'";
+    QTest::newRow("bracket") << "bracket"
+                             << "idtype = 'User' AND id = 3";
+    QTest::newRow("existence") << "haveArticle"
+                               << "";
+    QTest::newRow("records to the receiver") << "searchFromIDs"
+                                             << "";
+    QTest::newRow("single column") << "abstract"
+                                   << "";
+    QTest::newRow("highest number") << "currentUniqueID"
+                                    << "";
+}
+
+void StoreTest::callEndsWithNothingHeld()
+{
+    // Guards: the kept connection ending a call with its write uncommitted or
+    // a statement unreset, which hides the write from other connections or
+    // locks them out of the file.
+    QFETCH(QString, operation);
+    QFETCH(QString, written);
+
+    TempHome home;
+    accessDB store(makePreferenceDir(home));
+    store.insertUserArticleIntoDB(userEntry(1, "User", "1"));
+    const ArticleKey one{"User", "1"};
+    int batches = 0;
+    store.setRecieverOfArticles([&batches](QList<ArticleRecord>&) { ++batches; });
+
+    if (operation == "insert") {
+        store.insertUserArticleIntoDB(userEntry(2, "User", "2"));
+    } else if (operation == "remove") {
+        store.removeArtilce(one);
+    } else if (operation == "setMemo") {
+        store.setMemo("noted", one);
+    } else if (operation == "bracket") {
+        QVERIFY(store.open());
+        store.insertUserArticleIntoDB(userEntry(3, "User", "3"));
+        QVERIFY(store.close());
+    } else if (operation == "haveArticle") {
+        QVERIFY(store.haveArticle(one));
+    } else if (operation == "searchFromIDs") {
+        store.searchFromIDs({one}, {"title"}, "ASC");
+        QCOMPARE(batches, 1);
+    } else if (operation == "abstract") {
+        QCOMPARE(store.abstract(one), QString(""));
+    } else if (operation == "currentUniqueID") {
+        QCOMPARE(store.currentUniqueID(), quint64(1));
+    }
+
+    if (!written.isEmpty())
+        QCOMPARE(rawRows(store.databasePath(), written).size(), 1);
+    // Another connection can write at once, and the store reads what it wrote.
+    SQLiteDatabase other(store.databasePath());
+    QVERIFY(other.open());
+    QVERIFY2(other.run("INSERT INTO articles (OlvaneID, idtype, id) VALUES (77, 'User', 77)"),
+             qPrintable(other.lastError()));
+    QVERIFY(store.haveArticle({"User", "77"}));
+}
+
+void StoreTest::failedCommitIsRolledBack()
+{
+    // Guards: a bracket whose commit failed staying open on the kept
+    // connection, so that every later write joined it and was never committed.
+    TempHome home;
+    accessDB store(makePreferenceDir(home));
+    const QString path = store.databasePath();
+    SQLiteDatabase reader(path);
+    QVERIFY(reader.open());
+
+    QVERIFY(store.open());
+    store.insertUserArticleIntoDB(userEntry(1, "User", "1"));
+    LogCapture log;
+    std::optional<bool> committed;
+    // A reader in the middle of its statement holds the file: the commit cannot write it.
+    QVERIFY(reader.forEachRow("SELECT name FROM sqlite_master", {}, [&](const ResultRow&) {
+        if (!committed)
+            committed = store.close();
+    }));
+    QCOMPARE(committed, std::optional<bool>(false));
+    QCOMPARE(log.lines.size(), 1);
+    QVERIFY(log.lines.first().startsWith("fail to commit"));
+
+    QVERIFY(!store.haveArticle({"User", "1"}));
+    store.insertUserArticleIntoDB(userEntry(2, "User", "2"));
+    QCOMPARE(rawCount(path), 1);
+    QVERIFY(store.open()); // and the next bracket works as ever
+    store.insertUserArticleIntoDB(userEntry(3, "User", "3"));
+    QVERIFY(store.close());
+    QCOMPARE(rawCount(path), 2);
+}
+
+void StoreTest::fileReleasedWhenStoreGoes()
+{
+    // Guards: the kept connection, or a statement kept prepared, holding
+    // articles.db open after the store is gone.
+    TempHome home;
+    const QString dir = makePreferenceDir(home);
+    const QString path = dir + "/articles.db";
+    {
+        accessDB store(dir);
+        store.insertUserArticleIntoDB(userEntry(1, "User", "1"));
+        store.setRecieverOfArticles([](QList<ArticleRecord>&) {});
+        store.searchFromIDs({{"User", "1"}}, {"title"}, "ASC");
+        QVERIFY(store.haveArticle({"User", "1"}));
+        QVERIFY(openDescriptors(path) > 0); // held while the store lives
+    }
+    QCOMPARE(openDescriptors(path), 0);
+
+    // A new store at the same place starts from a new file.
+    QVERIFY(QFile::rename(path, path + ".old"));
+    accessDB fresh(dir);
+    QCOMPARE(fresh.currentUniqueID(), quint64(0));
+    fresh.insertUserArticleIntoDB(userEntry(9, "User", "9"));
+    QCOMPARE(rawRows(path).value(0).value("OlvaneID"), QString("9"));
+    QCOMPARE(rawCount(path + ".old"), 1);
 }
 
 QTEST_GUILESS_MAIN(StoreTest)

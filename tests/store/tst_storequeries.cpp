@@ -61,6 +61,8 @@ private Q_SLOTS:
     void recordsOfKeyLists_data();
     void recordsOfKeyLists();
     void searchWithinManyKeys();
+    void keysMatchAlikeShortAndLong_data();
+    void keysMatchAlikeShortAndLong();
     void recordCarriesEveryColumn();
 
     void search_data();
@@ -153,6 +155,57 @@ void StoreQueriesTest::searchWithinManyKeys()
     for (int n = 49990; n <= 49999; ++n)
         expected << "User:" + QString::number(n);
     QCOMPARE(sorted(keyTexts(*found)), sorted(expected));
+}
+
+void StoreQueriesTest::keysMatchAlikeShortAndLong_data()
+{
+    QTest::addColumn<int>("padding"); // keys nobody has, added to the list
+
+    // A short list is looked up key by key; one naming a quarter of the
+    // table or more is matched in one pass over the table.
+    QTest::newRow("short list") << 0;
+    QTest::newRow("long list") << 100;
+}
+
+void StoreQueriesTest::keysMatchAlikeShortAndLong()
+{
+    // Guards: the pass over the table matching keys otherwise than the
+    // lookup by key (ID as a number, type letter case, duplicates, removals).
+    QFETCH(int, padding);
+
+    TempHome home;
+    accessDB store(makePreferenceDir(home));
+    QVERIFY(store.open());
+    for (int n = 1; n <= 30; ++n)
+        store.insertUserArticleIntoDB(
+            userEntry(n, "User", QString::number(n), "filler " + QString::number(n)));
+    store.insertUserArticleIntoDB(userEntry(31, "User", "42", "b: User 42"));
+    store.insertUserArticleIntoDB(userEntry(32, "pmid", "42", "a: pmid 42"));
+    store.insertUserArticleIntoDB(userEntry(33, "User", "abc", "d: a text ID"));
+    store.insertUserArticleIntoDB(userEntry(34, "User", "7", "c: a second row of User 7"));
+    store.insertUserArticleIntoDB(userEntry(35, "User", "99", "removed"));
+    QVERIFY(store.close());
+    store.removeArtilce({"User", "99"});
+
+    QList<ArticleKey> keys = {{"User", "0042"}, {"pmid", "42"}, {"User", "abc"}, {"User", "7"},
+                              {"User", "7"},    {"User", "99"}, {"user", "42"},  {"Book", "42"}};
+    for (int n = 1; n <= padding; ++n)
+        keys.append({"User", QString::number(1000 + n)});
+    const QStringList expected = {"a: pmid 42", "b: User 42", "c: a second row of User 7",
+                                  "d: a text ID", "filler 7"};
+
+    QStringList delivered;
+    store.setRecieverOfArticles([&delivered](QList<ArticleRecord>& batch) {
+        for (const ArticleRecord& record : batch)
+            delivered << record.title;
+    });
+    store.searchFromIDs(keys, {"title"}, "ASC");
+    QCOMPARE(delivered, expected);
+
+    QStringList titles;
+    for (const ArticleRecord& record : store.articleInformationOfArticleIDs(keys))
+        titles << record.title;
+    QCOMPARE(sorted(titles), expected);
 }
 
 void StoreQueriesTest::recordCarriesEveryColumn()
