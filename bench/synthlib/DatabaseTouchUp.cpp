@@ -54,20 +54,6 @@ Database openDatabase(const QString& path, QString* error)
 
 } // namespace
 
-bool DatabaseTouchUp::addNumberingIndex(const QString& databasePath, QString* error)
-{
-    const Database db = openDatabase(databasePath, error);
-    return db &&
-           exec(db.get(), "CREATE INDEX synthlib_numbering ON articles(CAST(OlvaneID AS INTEGER))",
-                error);
-}
-
-bool DatabaseTouchUp::dropNumberingIndex(const QString& databasePath, QString* error)
-{
-    const Database db = openDatabase(databasePath, error);
-    return db && exec(db.get(), "DROP INDEX synthlib_numbering", error);
-}
-
 bool DatabaseTouchUp::stampImportTimes(const QString& databasePath, const QStringList& stamps,
                                        QString* error)
 {

@@ -149,7 +149,7 @@ private:
     QList<AuthorName> authorsFor(int year);
     UserArticleEntry userArticle(int olvaneID, int userNumber);
     QStringList importTimes(int count);
-    bool buildDatabase(const QString& databasePath, const QList<Kind>& order, QString* error);
+    bool buildDatabase(const QList<Kind>& order, QString* error);
     bool importPubMed(accessDB& store, bool removed, QString* error);
     void importUser(accessDB& store, int olvaneID, int userNumber);
     void fileArticle(const QString& journal, const QString& year, const QStringList& authors,
@@ -403,11 +403,9 @@ void Generator::importUser(accessDB& store, int olvaneID, int userNumber)
 
 // The store's part: the whole import in one transaction, as one batch
 // completion would run it, then the removals, marks and memos.
-bool Generator::buildDatabase(const QString& databasePath, const QList<Kind>& order, QString* error)
+bool Generator::buildDatabase(const QList<Kind>& order, QString* error)
 {
     accessDB store(preferenceDir);
-    if (!DatabaseTouchUp::addNumberingIndex(databasePath, error))
-        return false;
     store.open();
     int userNumber = 0;
     for (qsizetype i = 0; i < order.size(); ++i) {
@@ -424,9 +422,6 @@ bool Generator::buildDatabase(const QString& databasePath, const QList<Kind>& or
             *error = QStringLiteral("the import did not commit");
         return false;
     }
-    if (!DatabaseTouchUp::dropNumberingIndex(databasePath, error))
-        return false;
-
     store.open();
     for (const ArticleKey& key : removed)
         store.removeArtilce(key);
@@ -454,7 +449,7 @@ std::optional<SyntheticLibrary::Summary> Generator::run(QString* error)
         return failed(databasePath + QStringLiteral(" exists already"));
 
     const QList<Kind> order = importOrder();
-    if (!buildDatabase(databasePath, order, error))
+    if (!buildDatabase(order, error))
         return std::nullopt;
     if (!DatabaseTouchUp::stampImportTimes(databasePath, importTimes(int(order.size())), error))
         return std::nullopt;
