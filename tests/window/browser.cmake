@@ -1,0 +1,1 @@
+olvane_add_test(test_authorjournalbrowser SOURCES tst_authorjournalbrowser.cpp LIBS window)
