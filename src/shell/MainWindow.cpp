@@ -1,10 +1,11 @@
 #include "MainWindow.h"
 
+#include "window/SourceTableView.h"
+
 #include <QAction>
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QSplitter>
@@ -35,9 +36,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
         if (!wholeSearchString)
             Q_EMIT searchRequested(text);
     });
-    SourceView = new QListWidget;
-    SourceView->setObjectName(QStringLiteral("SourceView"));
-    SourceView->setSelectionMode(QAbstractItemView::SingleSelection);
+    SourceView = new SourceTableView;
     leftLayout->addWidget(searchCaption);
     leftLayout->addWidget(searchField);
     leftLayout->addWidget(SourceView, 1);
@@ -69,7 +68,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     addDockWidget(Qt::RightDockWidgetArea, drawerDock);
     drawerDock->hide();
 
+    buildMenus();
+}
+
+void MainWindow::buildMenus()
+{
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    addCommand(file, Command::NewFavorite, tr("&New Favorite List"), "newFavorite",
+               QKeySequence::New);
+    file->addSeparator();
     importNew = file->addAction(tr("&Import New Articles in Paper Folder"));
     importNew->setObjectName(QStringLiteral("importNewArticles"));
     importNew->setShortcut(QKeySequence(tr("Ctrl+I")));
@@ -79,6 +86,43 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     file->addSeparator();
     rebuildView = file->addAction(tr("&Rebuild Author/Journal View"));
     rebuildView->setObjectName(QStringLiteral("rebuildView"));
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    addCommand(view, Command::ShowRecentlyImported, tr("Show &Recently Imported"),
+               "showRecentlyImported", QKeySequence(tr("Ctrl+Shift+R")));
+    addCommand(view, Command::ShowAbstract, tr("Show &Abstract"), "showAbstract",
+               QKeySequence(tr("Ctrl+Shift+A")));
+
+    // The article table's own keys (i, q, r, u, Return, Delete) act while it
+    // has the focus; these work from anywhere in the window.
+    QMenu* article = menuBar()->addMenu(tr("&Article"));
+    addCommand(article, Command::MarkRead, tr("Mark Read"), "markRead");
+    addCommand(article, Command::MarkImportant, tr("Mark Important"), "markImportant");
+    addCommand(article, Command::MarkQuestion, tr("Mark Question"), "markQuestion");
+    addCommand(article, Command::RemoveMark, tr("remove mark"), "removeMark");
+    article->addSeparator();
+    addCommand(article, Command::OpenFile, tr("Open File"), "openFile",
+               QKeySequence(tr("Ctrl+Shift+O")));
+    addCommand(article, Command::OpenInfo, tr("Open Info"), "openInfo",
+               QKeySequence(tr("Ctrl+Shift+I")));
+    article->addSeparator();
+    addCommand(article, Command::OpenPubmedSite, tr("Browser open Pubmed Site"), "openPubmedSite",
+               QKeySequence(tr("Ctrl+P")));
+    addCommand(article, Command::OpenJournalSite, tr("Browser open Journal Site"),
+               "openJournalSite", QKeySequence(tr("Ctrl+J")));
+    article->addSeparator();
+    addCommand(article, Command::DeleteArticle, tr("Delete"), "deleteArticle",
+               QKeySequence(tr("Ctrl+D")));
+}
+
+QAction* MainWindow::addCommand(QMenu* menu, Command which, const QString& text,
+                                const QString& name, const QKeySequence& shortcut)
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    commands.insert(which, action);
+    return action;
 }
 
 void MainWindow::setSendsWholeSearchString(bool wholeString)

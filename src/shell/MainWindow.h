@@ -1,12 +1,16 @@
 #pragma once
 
+#include "window/SourceTableView.h"
+
+#include <QKeySequence>
 #include <QMainWindow>
+#include <QMap>
 
 class QAction;
 class QDockWidget;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QMenu;
 class QProgressBar;
 class QStackedWidget;
 
@@ -18,9 +22,26 @@ class MainWindow final : public QMainWindow
     Q_OBJECT
 
 public:
+    // The main menu's commands besides the imports; the application
+    // delegate connects them.
+    enum class Command {
+        NewFavorite,
+        ShowRecentlyImported,
+        ShowAbstract,
+        MarkRead,
+        MarkImportant,
+        MarkQuestion,
+        RemoveMark,
+        OpenFile,
+        OpenInfo,
+        OpenPubmedSite,
+        OpenJournalSite,
+        DeleteArticle,
+    };
+
     explicit MainWindow(QWidget* parent = nullptr);
 
-    QListWidget* sourceView() const { return SourceView; }
+    SourceTableView* sourceView() const { return SourceView; }
     QLabel* searchTextField() const { return searchCaption; }
     QLineEdit* searchControl() const { return searchField; }
     QLabel* statusMessage() const { return status; }
@@ -32,6 +53,7 @@ public:
     QAction* importNewArticlesAction() const { return importNew; }
     QAction* importFromFolderAction() const { return importFolder; }
     QAction* rebuildViewAction() const { return rebuildView; }
+    QAction* command(Command which) const { return commands.value(which); }
 
     // Return only (true) or every change (false) sends searchRequested.
     void setSendsWholeSearchString(bool wholeString);
@@ -46,7 +68,7 @@ Q_SIGNALS:
 
 private:
     bool wholeSearchString = true;
-    QListWidget* SourceView = nullptr;
+    SourceTableView* SourceView = nullptr;
     QLabel* searchCaption = nullptr;
     QLineEdit* searchField = nullptr;
     QStackedWidget* rightBox = nullptr;
@@ -56,4 +78,9 @@ private:
     QAction* importNew = nullptr;
     QAction* importFolder = nullptr;
     QAction* rebuildView = nullptr;
+    QMap<Command, QAction*> commands;
+
+    void buildMenus();
+    QAction* addCommand(QMenu* menu, Command which, const QString& text, const QString& name,
+                        const QKeySequence& shortcut = QKeySequence());
 };

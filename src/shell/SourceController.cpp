@@ -13,19 +13,18 @@
 #include "platform/Panels.h"
 #include "platform/UserDefaults.h"
 #include "store/accessDB.h"
+#include "window/ArticleController.h"
+#include "window/SourceListModel.h"
+#include "window/SourceTableView.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QScreen>
 #include <QTemporaryFile>
 
 namespace {
-
-const QString libraryRow = QStringLiteral("Library");
-const QString pubmedRow = QStringLiteral("PubMed Search");
 
 bool fitsOnAScreen(const QRect& frame)
 {
@@ -140,44 +139,56 @@ void SourceController::awakeFromNib(MainWindow* window)
     if (frame && fitsOnAScreen(*frame))
         window->setGeometry(*frame);
 
+    // The article view first: it registers its own observers now, so that
+    // at quitting it saves its state before the defaults are written here.
+    _articleController = std::make_unique<ArticleController>();
+    _articleController->awakeFromNib();
+    mainView = _articleController->mainView();
+
     auto& center = NotificationCenter::defaultCenter();
     center.addObserver(this, ApplicationNotifications::willFinishLaunching,
                        [this](const Notification&) { applicationDidFinishLanching(); });
     center.addObserver(this, ApplicationNotifications::willTerminate,
                        [this](const Notification&) { applicationWillTerminate(); });
+    center.addObserver(this, QStringLiteral("removeArticle"),
+                       [this](const Notification& n) { removeArticle(n); });
     center.addObserver(this, QStringLiteral("updateView"),
                        [this](const Notification&) { updateView(); });
     center.addObserver(this, QStringLiteral("openSource"),
                        [this](const Notification&) { openSource(); });
     connectImport();
 
-    // Until the article and PubMed search views arrive, the right-hand box
-    // shows empty views of its own.
-    mainView = new QWidget;
-    mainView->setObjectName(QStringLiteral("mainView"));
+    sourceListModel = std::make_unique<SourceListModel>(PMIDlib.get(), _favorite.get());
+    window->sourceView()->setModel(sourceListModel.get());
+    connectSourceList();
+    connectMenus();
+
+    // Until the PubMed search arrives, row 1 shows an empty view of its own.
     pubmedSearchView = new QWidget;
     pubmedSearchView->setObjectName(QStringLiteral("pubmedSearchView"));
+    window->setRightBoxContent(pubmedSearchView);
     window->setRightBoxContent(mainView);
-
-    QObject::connect(window->sourceView(), &QListWidget::currentRowChanged, this,
-                     [this](int) { openSource(); });
-    reloadSourceList();
 }
 
 void SourceController::applicationDidFinishLanching()
 {
     if (!mainWindow)
         return;
+    _articleController->setLibrary(PMIDlib.get());
+    _articleController->setFavorite(_favorite.get());
     mainWindow->statusMessage()->setText(QString());
-    mainWindow->sourceView()->setFocus();
+    sourceView()->setFocus();
     applySearchFieldMode();
 
     const qint64 saved = UserDefaults::standard().integerForKey("Olvane Source Selected Row");
     int row = saved > 0 ? int(saved) : 0;
     // A list removed since the last run: fall back to the library.
-    if (row >= mainWindow->sourceView()->count())
+    if (row >= sourceView()->count())
         row = 0;
-    mainWindow->sourceView()->setCurrentRow(row);
+    sourceView()->setCurrentRow(row);
+
+    _articleController->setDrawer(mainWindow->drawer());
+    _articleController->setStatusText(mainWindow->statusMessage());
 
     NotificationCenter::defaultCenter().post(QStringLiteral("OlvaneDidFinishLanching"));
     openSource();
@@ -195,7 +206,7 @@ void SourceController::applicationWillTerminate()
         Log::message(QStringLiteral("the favorites file could not be saved at quit"));
     if (mainWindow) {
         defaults.setObject(stringFromRect(mainWindow->geometry()), "Olvane Rect");
-        defaults.setInteger(mainWindow->sourceView()->currentRow(), "Olvane Source Selected Row");
+        defaults.setInteger(sourceView()->currentRow(), "Olvane Source Selected Row");
     }
     if (!defaults.synchronize())
         Log::message(
@@ -207,10 +218,7 @@ void SourceController::updateView()
     if (!mainWindow)
         return;
     applySearchFieldMode();
-    const double fontSize = UserDefaults::standard().floatForKey("fontSize");
-    QListWidget* list = mainWindow->sourceView();
-    list->setStyleSheet(
-        QStringLiteral("QListView::item { height: %1px; }").arg(qRound(fontSize + 6)));
+    sourceView()->updateView();
     reloadSourceList();
 }
 
@@ -222,29 +230,16 @@ void SourceController::applySearchFieldMode()
 
 void SourceController::reloadSourceList()
 {
-    QListWidget* list = mainWindow->sourceView();
-    const int current = list->currentRow();
-    const QSignalBlocker quiet(list);
-    list->clear();
-    list->addItem(PMIDlib ? PMIDlib->libraryName() : libraryRow);
-    list->addItem(pubmedRow);
-    for (int i = 0; _favorite && i < _favorite->numberOfFavorite(); ++i)
-        list->addItem(_favorite->nameAtIndex(i));
-    if (current >= 0 && current < list->count())
-        list->setCurrentRow(current);
+    if (sourceListModel)
+        sourceListModel->reload();
 }
 
-void SourceController::openSource()
+SourceTableView* SourceController::sourceView() const
 {
-    if (!mainWindow)
-        return;
-    const int row = mainWindow->sourceView()->currentRow();
-    if (row == 1) {
-        mainWindow->searchTextField()->setText(tr("Search PubMed"));
-        mainWindow->setRightBoxContent(pubmedSearchView);
-    } else {
-        mainWindow->searchTextField()->setText(row >= 2 ? tr("Search the Favorite")
-                                                        : tr("Search Library"));
-        mainWindow->setRightBoxContent(mainView);
-    }
+    return mainWindow ? mainWindow->sourceView() : nullptr;
+}
+
+int SourceController::selectedRow() const
+{
+    return mainWindow ? mainWindow->sourceView()->currentRow() : -1;
 }

@@ -8,10 +8,14 @@
 #include <memory>
 #include <optional>
 
+class ArticleController;
 class MainWindow;
 class MyFavorite;
 class PMIDLibrary;
+class QSize;
 class QWidget;
+class SourceListModel;
+class SourceTableView;
 struct MultiArticleResult;
 struct Notification;
 
@@ -40,12 +44,38 @@ public:
     static bool applicationShouldTerminateAfterLastWindowClosed() { return true; }
 
     void updateView();
-    // Shows the selected source in the right-hand box.
-    void openSource();
 
     PMIDLibrary* library() const { return PMIDlib.get(); }
     MyFavorite* favorite() const { return _favorite.get(); }
     MainWindow* window() const { return mainWindow; }
+    ArticleController* articleController() const { return _articleController.get(); }
+    SourceListModel* sourceModel() const { return sourceListModel.get(); }
+
+    // --- The source list (SourceControllerSources.cpp) ---
+
+    // Shows the selected row on the right: the library's articles (also
+    // with nothing selected), the PubMed search view, or a favorites list.
+    void openSource();
+    // The list's click, Up and Down.
+    void clickSource() { openSource(); }
+    // Searches within the selected source; nothing without a selection.
+    void search(const QString& text);
+    // Shows the recently imported articles; the selection stays.
+    void searchRecently();
+    // Appends a list named "Favorite", selects it (without showing it) and
+    // starts editing its name.
+    void addNewFavorite();
+    void editFavoriteName();
+    // Deletes the selected favorites list after the user confirmed.
+    void removeFavorite();
+    void openFavoriteInfo();
+    // "removeArticle": from the shown favorites list, or after confirmation
+    // from the library and every list.
+    void removeArticle(const Notification& notification);
+    // Opens the abstract drawer, or closes it when it is open.
+    void toggleDrawer();
+    // The size the drawer gets when it opens.
+    QSize drawerSize() const;
 
     // Source-list row that a running import adds its articles to.
     unsigned droppedRow = 0;
@@ -81,6 +111,11 @@ public:
     // The PMID of each path whose name contains ".pdf", in order.
     static QStringList getPMIDsFromFilenames(const QStringList& paths);
 
+Q_SIGNALS:
+    // "Show Information" of a favorites list: the citation style panel of
+    // that list (its index) is to open.
+    void favoriteInfoRequested(int listIndex);
+
 private:
     struct FileInFolder
     {
@@ -103,11 +138,18 @@ private:
     void checkPreferenceFolderWritable(const QString& preferenceDir) const;
     void reloadSourceList();
     void applySearchFieldMode();
+    void setCaption(const QString& caption);
+    void connectSourceList();
+    void connectMenus();
+    SourceTableView* sourceView() const;
+    int selectedRow() const;
 
     std::unique_ptr<PMIDLibrary> PMIDlib;
     std::unique_ptr<MyFavorite> _favorite;
     QPointer<MainWindow> mainWindow;
-    QWidget* mainView = nullptr;         // the article view
-    QWidget* pubmedSearchView = nullptr; // the PubMed search view
+    std::unique_ptr<SourceListModel> sourceListModel;
+    std::unique_ptr<ArticleController> _articleController;
+    QPointer<QWidget> mainView;         // the article view
+    QPointer<QWidget> pubmedSearchView; // the PubMed search view
     bool terminated = false;
 };

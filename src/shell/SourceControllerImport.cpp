@@ -14,12 +14,12 @@
 #include "pubmed/PubMedXML.h"
 #include "pubmed/pubmed.h"
 #include "store/accessDB.h"
+#include "window/SourceTableView.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QUrl>
 
@@ -102,9 +102,7 @@ void SourceController::selectRowWithoutOpening(int row)
 {
     if (!mainWindow)
         return;
-    QListWidget* list = mainWindow->sourceView();
-    const QSignalBlocker quiet(list);
-    list->setCurrentRow(row);
+    mainWindow->sourceView()->setCurrentRow(row);
 }
 
 std::optional<int> SourceController::droppedList() const
@@ -213,7 +211,7 @@ void SourceController::applicationOpenFiles(const QStringList& paths)
 
 void SourceController::importArticleWithNotificatioin(const Notification& notification)
 {
-    const int selected = mainWindow ? mainWindow->sourceView()->currentRow() : -1;
+    const int selected = selectedRow();
     droppedRow = selected >= 2 ? unsigned(selected) : 0;
     importArticlesByDandD(notification.object.toStringList());
 }
@@ -278,7 +276,7 @@ void SourceController::importArticleDone(const Notification& notification)
     if (form == u"single") {
         const QString pmid = notification.object.toString();
         if (!pmid.isEmpty()) {
-            const int selected = mainWindow ? mainWindow->sourceView()->currentRow() : -1;
+            const int selected = selectedRow();
             const auto list = droppedList();
             if (list && selected == int(droppedRow)) {
                 _favorite->addArticle({ArticleKey{pmidType, pmid}}, *list);
