@@ -28,8 +28,8 @@ constexpr std::array<const char*, ArticleTableModel::ColumnCount> widthEntries{
     "VolumeWidth", "YearWidth",   "PagesWidth", "SubmitDateWidth"};
 
 // The layout's widths, used until a stored state replaces them.
-constexpr std::array<int, ArticleTableModel::ColumnCount> defaultWidths{24, 170, 320, 150,
-                                                                        55, 45,  75,  95};
+constexpr std::array<int, ArticleTableModel::ColumnCount> defaultWidths{26, 180, 400, 170,
+                                                                        60, 56,  90,  116};
 
 // Widths are restored in this order; "mark" keeps the layout's width.
 constexpr std::array<int, 7> restoredColumns{
@@ -60,7 +60,9 @@ ArticleTableView::ArticleTableView(QWidget* parent) : QTableView(parent)
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
-    header->setStretchLastSection(false);
+    // The rightmost column takes the room left, so the table has no blank
+    // strip at its right edge.
+    header->setStretchLastSection(true);
     header->setMinimumSectionSize(20);
     connect(header, &QHeaderView::sortIndicatorChanged, this,
             [this](int column, Qt::SortOrder order) {
