@@ -6,20 +6,17 @@
 #include "platform/UserDefaults.h"
 #include "window/Icons.h"
 #include "window/MimeTypes.h"
+#include "window/RecordOrder.h"
 
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QUrl>
 
-#include <algorithm>
-#include <numeric>
-#include <optional>
+#include <array>
 #include <set>
 #include <vector>
 
 namespace {
-
-using Field = QString ArticleRecord::*;
 
 struct ColumnInfo
 {
@@ -39,67 +36,17 @@ constexpr std::array<ColumnInfo, ArticleTableModel::ColumnCount> columnInfo{{
     {"submitDate", "submitDate", QT_TRANSLATE_NOOP("ArticleTableModel", "Added")},
 }};
 
-// Every record key a stored sort description may name.
-std::optional<Field> fieldOfKey(const QString& key)
-{
-    static const std::array<std::pair<const char*, Field>, 14> fields{{
-        {"OlvaneID", &ArticleRecord::OlvaneID},
-        {"mark", &ArticleRecord::mark},
-        {"authors", &ArticleRecord::authors},
-        {"title", &ArticleRecord::title},
-        {"journal", &ArticleRecord::journal},
-        {"year", &ArticleRecord::year},
-        {"volume", &ArticleRecord::volume},
-        {"number", &ArticleRecord::number},
-        {"pages", &ArticleRecord::pages},
-        {"type", &ArticleRecord::type},
-        {"ID", &ArticleRecord::ID},
-        {"filepath", &ArticleRecord::filepath},
-        {"submitDate", &ArticleRecord::submitDate},
-        {"memo", &ArticleRecord::memo},
-    }};
-    for (const auto& [name, field] : fields) {
-        if (key == QLatin1String(name))
-            return field;
-    }
-    return std::nullopt;
-}
-
-struct SortLevel
-{
-    Field field;
-    bool ascending;
-};
-
 // The fields are looked up once here, not per comparison. A key that names
 // no record field orders nothing.
-std::vector<SortLevel> levelsOf(const QList<SortDescriptor>& descriptors)
+std::vector<RecordOrder::Level> levelsOf(const QList<SortDescriptor>& descriptors)
 {
-    std::vector<SortLevel> levels;
+    std::vector<RecordOrder::Level> levels;
     for (const SortDescriptor& descriptor : descriptors) {
-        if (const auto field = fieldOfKey(descriptor.key))
+        if (const auto field = RecordOrder::fieldOfKey(descriptor.key))
             levels.push_back({*field, descriptor.ascending});
     }
     return levels;
 }
-
-class RecordLess
-{
-public:
-    explicit RecordLess(const std::vector<SortLevel>& levels) : levels(levels) {}
-    bool operator()(const ArticleRecord& a, const ArticleRecord& b) const
-    {
-        for (const SortLevel& level : levels) {
-            const int order = QString::compare(a.*level.field, b.*level.field);
-            if (order != 0)
-                return level.ascending ? order < 0 : order > 0;
-        }
-        return false;
-    }
-
-private:
-    const std::vector<SortLevel>& levels;
-};
 
 QString markIconName(const ArticleRecord& record)
 {
@@ -287,30 +234,23 @@ void ArticleTableModel::setSortDescriptors(const QList<SortDescriptor>& sortDesc
 
 void ArticleTableModel::sortArticles()
 {
-    const std::vector<SortLevel> levels = levelsOf(descriptors);
+    const std::vector<RecordOrder::Level> levels = levelsOf(descriptors);
     if (levels.empty())
         return;
-    const RecordLess less(levels);
-    const QModelIndexList persistent = isDelivering() ? QModelIndexList() : persistentIndexList();
-    if (persistent.isEmpty()) {
-        std::stable_sort(articles.begin(), articles.end(), less);
-        return;
-    }
-
-    // Sort row numbers instead, so that the view's selection follows its rows.
-    std::vector<int> order(articles.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return less(articles.at(a), articles.at(b)); });
+    const std::vector<int> order = RecordOrder::stableOrder(articles, levels);
     QList<ArticleRecord> sorted;
     sorted.reserve(articles.size());
-    std::vector<int> newRow(articles.size());
-    for (int row = 0; row < int(order.size()); ++row) {
-        sorted.append(std::move(articles[order[row]]));
-        newRow[order[row]] = row;
-    }
+    for (int index : order)
+        sorted.append(std::move(articles[index]));
     articles = std::move(sorted);
 
+    // The view's selection follows its rows.
+    const QModelIndexList persistent = isDelivering() ? QModelIndexList() : persistentIndexList();
+    if (persistent.isEmpty())
+        return;
+    std::vector<int> newRow(order.size());
+    for (int row = 0; row < int(order.size()); ++row)
+        newRow[order[row]] = row;
     QModelIndexList moved;
     moved.reserve(persistent.size());
     for (const QModelIndex& index : persistent)
