@@ -32,6 +32,29 @@ QString wordClauses()
     return clauses + QStringLiteral(" ) ");
 }
 
+// The texts of a column that holds few distinct values, shared instead of
+// made anew for every row.
+class KnownTexts
+{
+public:
+    QString text(const ResultRow& row, int column)
+    {
+        const QByteArrayView bytes = row.utf8(column);
+        for (const auto& [utf8, text] : known) {
+            if (bytes == utf8 && bytes.isNull() == utf8.isNull())
+                return text;
+        }
+        QString text = row.cell(column);
+        if (known.size() < maximum)
+            known.append({bytes.toByteArray(), text});
+        return text;
+    }
+
+private:
+    static constexpr qsizetype maximum = 8;
+    QList<std::pair<QByteArray, QString>> known;
+};
+
 } // namespace
 
 QList<ArticleKey> accessDB::keysFromRows(const ResultTable& table, int typeColumn, int idColumn,
@@ -87,10 +110,17 @@ QList<ArticleKey> accessDB::searchImportedRecentlyIDs()
 
 QList<ArticleKey> accessDB::allArticleIDs()
 {
+    // Row by row into the keys, with one shared text per ID type: the whole
+    // library is listed whenever it is shown.
     Connection connection(_database.get());
-    const auto table =
-        connection.run(QStringLiteral("SELECT idtype, id FROM articles WHERE ") + liveRows);
-    return table ? keysFromRows(*table, 0, 1) : QList<ArticleKey>();
+    QList<ArticleKey> keys;
+    KnownTexts types;
+    const bool done =
+        connection.forEachRow(QStringLiteral("SELECT idtype, id FROM articles WHERE ") + liveRows,
+                              {}, [&](const ResultRow& row) {
+                                  keys.append(ArticleKey{types.text(row, 0), row.cell(1)});
+                              });
+    return done ? keys : QList<ArticleKey>();
 }
 
 qint64 accessDB::numberOfAllArticles()
