@@ -8,9 +8,9 @@
 #include "platform/UserDefaults.h"
 #include "shell/MainWindow.h"
 #include "shell/SourceController.h"
+#include "window/SourceTableView.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <QTimer>
 
 #include <memory>

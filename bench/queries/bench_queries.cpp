@@ -4,9 +4,12 @@
 // start-up work on the large library: reading and writing library.dat (against
 // xmllint reading it) and the whole start-up of the application delegate.
 
+#include "BenchHome.h"
+#include "ChildNumber.h"
 #include "Launch.h"
 #include "Measurement.h"
 #include "ReferenceCommand.h"
+#include "ResidentMemory.h"
 #include "SyntheticData.h"
 
 #include "library/LibraryFile.h"
@@ -17,11 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
-
-#include <malloc.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -92,18 +91,6 @@ void setSearchDefaults()
     defaults.synchronize();
 }
 
-// Resident memory in MB (2^20 bytes), after handing memory that is free
-// again back to the system, so that only what is held counts.
-double residentMegabytes()
-{
-    malloc_trim(0);
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return double(fields.value(1).toLongLong()) * double(sysconf(_SC_PAGESIZE)) / 1048576.0;
-}
-
 // Child mode: the growth of resident memory while the sorted query's records
 // of the whole library are kept, in a fresh process so that nothing freed
 // earlier is reused.
@@ -123,19 +110,6 @@ int recordsMemory(const QString& preferenceDir)
         return 1;
     std::printf("%f\n", after - before);
     return 0;
-}
-
-std::optional<double> recordsMegabytesInChild(const QString& preferenceDir)
-{
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--records-memory"), preferenceDir});
-    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
-        child.exitCode() != 0)
-        return std::nullopt;
-    bool ok = false;
-    const double megabytes = child.readAllStandardOutput().trimmed().toDouble(&ok);
-    return ok ? std::optional<double>(megabytes) : std::nullopt;
 }
 
 // The queries of one library size, and for the large one the start-up work.
@@ -338,35 +312,6 @@ void SizeBench::addStartup(QList<Measurement>& list, Launch& launch,
 
 // A home folder of our own: the search flags and the launch's settings live
 // in its user defaults.
-class BenchHome
-{
-public:
-    BenchHome()
-    {
-        qputenv("HOME", dir.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/.config")).toUtf8());
-        qputenv("XDG_STATE_HOME", (dir.path() + QStringLiteral("/.local/state")).toUtf8());
-        QDir().mkpath(preferenceDir());
-        UserDefaults::resetStandard();
-    }
-
-    QString preferenceDir() const { return dir.path() + QStringLiteral("/Documents/Olvane"); }
-
-    // Settings naming the home's preference folder and the generated cache.
-    void nameFolders(const QString& cacheDir) const
-    {
-        UserDefaults& defaults = UserDefaults::standard();
-        defaults.setObject(preferenceDir(), QStringLiteral("preferenceDir"));
-        defaults.setObject(cacheDir, QStringLiteral("cacheDir"));
-        defaults.setObject(QString(preferenceDir() + QStringLiteral("/Olvane paper")),
-                           QStringLiteral("paperFolder"));
-        defaults.synchronize();
-    }
-
-private:
-    QTemporaryDir dir;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -394,7 +339,8 @@ int main(int argc, char** argv)
         reportAll(list);
     }
 
-    const auto megabytes = recordsMegabytesInChild(large.preferenceDir);
+    const auto megabytes =
+        numberFromChild({QStringLiteral("--records-memory"), large.preferenceDir});
     if (!megabytes) {
         std::fprintf(stderr, "bench_queries: the records memory measurement failed\n");
         return 1;
