@@ -1,7 +1,8 @@
 // Starts the program over a generated library of 200 articles and saves
 // pictures of the main window for a person to look at: the library, the
 // author browser with a selection and the abstract drawer open, and a
-// favorites list. The images land in <build>/screenshots/.
+// favorites list; and a sheet of the icons. The images land in
+// <build>/screenshots/.
 
 #include "ScriptedPanels.h"
 #include "SyntheticLibrary.h"
@@ -16,12 +17,14 @@
 #include "window/ArticleTableModel.h"
 #include "window/ArticleTableView.h"
 #include "window/AuthorJournalBrowser.h"
+#include "window/Icons.h"
 #include "window/IndexBrowser.h"
 #include "window/SourceTableView.h"
 
 #include <QDir>
 #include <QDockWidget>
 #include <QImage>
+#include <QPainter>
 #include <QSet>
 #include <QTest>
 #include <QTextBrowser>
@@ -47,15 +50,21 @@ class TestScreenshots : public QObject
 
 private Q_SLOTS:
     void windowOverAGeneratedLibrary();
+    void iconSheet();
 
 private:
     void save(QWidget& window, const QString& name);
+    void save(const QImage& image, const QString& name);
 };
 
 void TestScreenshots::save(QWidget& window, const QString& name)
 {
     QCoreApplication::processEvents();
-    const QImage image = window.grab().toImage();
+    save(window.grab().toImage(), name);
+}
+
+void TestScreenshots::save(const QImage& image, const QString& name)
+{
     QVERIFY2(distinctColours(image) > 20, qPrintable(name + " looks empty"));
     const QString folder = QStringLiteral(OLVANE_SCREENSHOT_DIR);
     QVERIFY(QDir().mkpath(folder));
@@ -126,6 +135,28 @@ void TestScreenshots::windowOverAGeneratedLibrary()
 
     QCOMPARE(panels->alerts.size(), 0);
     controller.applicationWillTerminate();
+}
+
+// Every icon at 16, 32 and 64 pixels on white, one row per size.
+void TestScreenshots::iconSheet()
+{
+    const QStringList names{"library",   "pubmedSearch", "favorite", "check",
+                            "important", "question",     "memo",     "pdf"};
+    const QList<int> sizes{16, 32, 64};
+    QImage sheet(int(names.size()) * 80, int(sizes.size()) * 80, QImage::Format_ARGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    for (int column = 0; column < names.size(); ++column) {
+        const QIcon icon = Icons::named(names.at(column));
+        QVERIFY2(!icon.isNull(), qPrintable(names.at(column)));
+        for (int row = 0; row < sizes.size(); ++row) {
+            const int size = sizes.at(row);
+            painter.drawPixmap(column * 80 + (80 - size) / 2, row * 80 + (80 - size) / 2,
+                               icon.pixmap(size, size));
+        }
+    }
+    painter.end();
+    save(sheet, QStringLiteral("icons"));
 }
 
 QTEST_MAIN(TestScreenshots)
