@@ -5,7 +5,7 @@
 
 namespace {
 
-using Field = QString ArticleRecord::*;
+using Field = ArticleRecord::Field;
 
 // The record's keys, in column order.
 const std::array<std::pair<const char*, Field>, 14> fields{{
@@ -41,4 +41,13 @@ ArticleRecord ArticleRecord::fromVariant(const QVariantMap& map)
     for (const auto& [name, field] : fields)
         record.*field = map.value(QString::fromLatin1(name)).toString();
     return record;
+}
+
+std::optional<ArticleRecord::Field> ArticleRecord::fieldNamed(const QString& key)
+{
+    for (const auto& [name, field] : fields) {
+        if (key == QLatin1StringView(name))
+            return field;
+    }
+    return std::nullopt;
 }

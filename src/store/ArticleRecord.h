@@ -6,6 +6,8 @@
 #include <QTypeInfo>
 #include <QVariantMap>
 
+#include <optional>
+
 // One article's fields as the store's queries return them, each the text
 // stored in its column. The abstract is read on its own.
 struct ArticleRecord
@@ -35,6 +37,10 @@ struct ArticleRecord
     QVariantMap toVariant() const;
     // Missing entries become empty text.
     static ArticleRecord fromVariant(const QVariantMap& map);
+
+    // The member a key of toVariant() names; no value for any other text.
+    using Field = QString ArticleRecord::*;
+    static std::optional<Field> fieldNamed(const QString& key);
 };
 
 // Only QStrings inside: a list of 100,000 records grows by moving memory

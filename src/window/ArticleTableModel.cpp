@@ -42,7 +42,7 @@ std::vector<RecordOrder::Level> levelsOf(const QList<SortDescriptor>& descriptor
 {
     std::vector<RecordOrder::Level> levels;
     for (const SortDescriptor& descriptor : descriptors) {
-        if (const auto field = RecordOrder::fieldOfKey(descriptor.key))
+        if (const auto field = ArticleRecord::fieldNamed(descriptor.key))
             levels.push_back({*field, descriptor.ascending});
     }
     return levels;

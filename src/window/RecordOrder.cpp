@@ -1,7 +1,6 @@
 #include "window/RecordOrder.h"
 
 #include <algorithm>
-#include <array>
 #include <numeric>
 
 namespace RecordOrder {
@@ -40,31 +39,6 @@ struct Entry
 };
 
 } // namespace
-
-std::optional<Field> fieldOfKey(const QString& key)
-{
-    static const std::array<std::pair<const char*, Field>, 14> fields{{
-        {"OlvaneID", &ArticleRecord::OlvaneID},
-        {"mark", &ArticleRecord::mark},
-        {"authors", &ArticleRecord::authors},
-        {"title", &ArticleRecord::title},
-        {"journal", &ArticleRecord::journal},
-        {"year", &ArticleRecord::year},
-        {"volume", &ArticleRecord::volume},
-        {"number", &ArticleRecord::number},
-        {"pages", &ArticleRecord::pages},
-        {"type", &ArticleRecord::type},
-        {"ID", &ArticleRecord::ID},
-        {"filepath", &ArticleRecord::filepath},
-        {"submitDate", &ArticleRecord::submitDate},
-        {"memo", &ArticleRecord::memo},
-    }};
-    for (const auto& [name, field] : fields) {
-        if (key == QLatin1String(name))
-            return field;
-    }
-    return std::nullopt;
-}
 
 std::vector<int> stableOrder(const QList<ArticleRecord>& records, const std::vector<Level>& levels)
 {

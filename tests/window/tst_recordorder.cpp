@@ -66,7 +66,7 @@ private Q_SLOTS:
     void sameAsPlainStableSort();
     void randomTexts();
     void withoutLevelsKeepsOrder();
-    void fieldsOfKeys();
+    void sortKeysNameRecordFields();
 };
 
 void TestRecordOrder::sameAsPlainStableSort_data()
@@ -125,15 +125,15 @@ void TestRecordOrder::withoutLevelsKeepsOrder()
     QCOMPARE(RecordOrder::stableOrder(records, {}), (std::vector<int>{0, 1, 2}));
 }
 
-void TestRecordOrder::fieldsOfKeys()
+void TestRecordOrder::sortKeysNameRecordFields()
 {
     ArticleRecord record;
     record.submitDate = "date";
     record.authors = "someone";
-    QCOMPARE(record.*(*RecordOrder::fieldOfKey("submitDate")), QString("date"));
-    QCOMPARE(record.*(*RecordOrder::fieldOfKey("authors")), QString("someone"));
-    QVERIFY(!RecordOrder::fieldOfKey("author")); // a column identifier, not a record key
-    QVERIFY(!RecordOrder::fieldOfKey("Title"));
+    QCOMPARE(record.*(*ArticleRecord::fieldNamed("submitDate")), QString("date"));
+    QCOMPARE(record.*(*ArticleRecord::fieldNamed("authors")), QString("someone"));
+    QVERIFY(!ArticleRecord::fieldNamed("author")); // a column identifier, not a record key
+    QVERIFY(!ArticleRecord::fieldNamed("Title"));
 }
 
 QTEST_MAIN(TestRecordOrder)
