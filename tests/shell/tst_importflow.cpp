@@ -2,6 +2,7 @@
 // window: fake E-utilities server -> client -> per-article files -> reader ->
 // database -> trees -> library file -> favorites -> window.
 #include "../library/ImportTestSupport.h"
+#include "ArticleKeys.h"
 #include "FakeEUtilities.h"
 #include "ScriptedPanels.h"
 
@@ -107,14 +108,6 @@ QList<ArticleKey> favoriteKeys(const QString& preferenceDir, int index)
     const QVariantMap list = file.value("favoriteList").toList().value(index).toMap();
     for (const QVariant& key : list.value("list").toList())
         keys.append(*ArticleKey::fromVariant(key));
-    return keys;
-}
-
-QList<ArticleKey> pmidKeys(const QStringList& pmids)
-{
-    QList<ArticleKey> keys;
-    for (const QString& id : pmids)
-        keys.append(ArticleKey{"pmid", id});
     return keys;
 }
 

@@ -2,6 +2,7 @@
 // favorites lists, drops, removing articles, searching and the drawer,
 // through the application delegate with a real library.
 #include "../library/ImportTestSupport.h"
+#include "ArticleKeys.h"
 #include "ScriptedPanels.h"
 
 #include "library/FavoriteFile.h"
@@ -112,14 +113,6 @@ struct Run
     SourceController controller;
     MainWindow window;
 };
-
-QList<ArticleKey> pmidKeys(const QStringList& ids)
-{
-    QList<ArticleKey> keys;
-    for (const QString& id : ids)
-        keys.append(ArticleKey{"pmid", id});
-    return keys;
-}
 
 // Sends a drag over `row` (its centre, or the top edge: above it) and drops
 // it there; true when the list offered to take it.

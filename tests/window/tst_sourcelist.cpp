@@ -1,5 +1,6 @@
 // The source list: its model over a real library and favorites file, and the
 // view driven with real keys, clicks, menus and drops.
+#include "ArticleKeys.h"
 #include "ScriptedPanels.h"
 #include "TempHome.h"
 
@@ -105,14 +106,6 @@ struct ViewFixture : Fixture
     Host host;
     SourceTableView* view = nullptr;
 };
-
-QList<ArticleKey> pmidKeys(const QStringList& ids)
-{
-    QList<ArticleKey> list;
-    for (const QString& id : ids)
-        list.append(ArticleKey{"pmid", id});
-    return list;
-}
 
 QVariantList keyVariants(const QStringList& ids)
 {
