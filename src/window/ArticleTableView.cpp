@@ -44,7 +44,9 @@ ArticleTableView::ArticleTableView(QWidget* parent) : QTableView(parent)
 {
     setObjectName(QStringLiteral("ArticleView"));
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several articles can be selected (Shift, Ctrl) to drag them together;
+    // the row actions act on the row the user selected last.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setTextElideMode(Qt::ElideRight);
@@ -237,6 +239,9 @@ int ArticleTableView::selectedRow() const
 {
     if (selectionModel() == nullptr)
         return -1;
+    const QModelIndex current = selectionModel()->currentIndex();
+    if (current.isValid() && selectionModel()->isRowSelected(current.row()))
+        return current.row();
     const QModelIndexList rows = selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
 }
