@@ -369,19 +369,27 @@ void ArticleController::openFile()
         return;
     const bool pmid = record->type == u"pmid";
     if (ArticleTableModel::hasPDF(*record)) {
-        const UserDefaults& defaults = UserDefaults::standard();
-        QString path = record->filepath;
-        if (defaults.boolForKey(QStringLiteral("copyPDFtoFolder"))) {
-            const QString folder = defaults.stringForKey(QStringLiteral("paperFolder"));
-            const QString name = QFileInfo(record->filepath).fileName();
-            path = pmid ? QStringLiteral("%1/%2").arg(folder, name)
-                        : QStringLiteral("%1/User/%2").arg(folder, name);
-        }
-        Workspace::shared().openFile(path);
+        Workspace::shared().openFile(pdfToOpen(*record));
     } else if (pmid) {
         NotificationCenter::defaultCenter().post(QStringLiteral("showWeb"), QVariant(),
                                                  record->toVariant());
     }
+}
+
+QString ArticleController::pdfToOpen(const ArticleRecord& record)
+{
+    const UserDefaults& defaults = UserDefaults::standard();
+    if (!defaults.boolForKey(QStringLiteral("copyPDFtoFolder")))
+        return record.filepath;
+    const QString folder = defaults.stringForKey(QStringLiteral("paperFolder"));
+    const QString name = QFileInfo(record.filepath).fileName();
+    const QString inPaperFolder = record.type == u"pmid"
+                                      ? QStringLiteral("%1/%2").arg(folder, name)
+                                      : QStringLiteral("%1/User/%2").arg(folder, name);
+    // A PDF the import could not copy was stored with the user's own path.
+    if (!QFileInfo::exists(inPaperFolder) && QFileInfo::exists(record.filepath))
+        return record.filepath;
+    return inPaperFolder;
 }
 
 void ArticleController::openInfo()

@@ -95,6 +95,9 @@ private:
     void connectViews();
     // The record of the selected row, or none.
     std::optional<ArticleRecord> selectedRecord() const;
+    // The file a PDF is opened from: with copying on, its copy in the paper
+    // folder.
+    static QString pdfToOpen(const ArticleRecord& record);
     void updateStatusLine();
     void applyFonts();
 

@@ -363,17 +363,25 @@ void ArticleControllerTest::openFile_data()
     QTest::addColumn<bool>("copy");
     QTest::addColumn<QString>("opened"); // under the paper folder when relative; empty: none
     QTest::addColumn<bool>("showWeb");
-    QTest::newRow("user PDF in the paper folder") << "User"
-                                                  << "/x/y/a.pdf" << true << "User/a.pdf" << false;
+    QTest::addColumn<bool>("storedExists"); // `stored` is then a real file in the home
+    QTest::newRow("user PDF in the paper folder")
+        << "User"
+        << "/x/y/a.pdf" << true << "User/a.pdf" << false << false;
     QTest::newRow("PubMed PDF in the paper folder")
         << "pmid"
-        << "/x/y/31789841.pdf" << true << "31789841.pdf" << false;
-    QTest::newRow("not copied: the stored path") << "User"
-                                                 << "/x/y/a.pdf" << false << "/x/y/a.pdf" << false;
+        << "/x/y/31789841.pdf" << true << "31789841.pdf" << false << false;
+    QTest::newRow("not copied: the stored path")
+        << "User"
+        << "/x/y/a.pdf" << false << "/x/y/a.pdf" << false << false;
+    // Regression: a PDF the import could not copy keeps the user's own path;
+    // the paper folder's name for it named no file.
+    QTest::newRow("copy missing, own file there")
+        << "User"
+        << "own/a.pdf" << true << "own/a.pdf" << false << true;
     QTest::newRow("PubMed without PDF") << "pmid"
-                                        << "none" << true << "" << true;
+                                        << "none" << true << "" << true << false;
     QTest::newRow("user article without PDF") << "User"
-                                              << "none" << true << "" << false;
+                                              << "none" << true << "" << false << false;
 }
 
 void ArticleControllerTest::openFile()
@@ -383,8 +391,14 @@ void ArticleControllerTest::openFile()
     QFETCH(bool, copy);
     QFETCH(QString, opened);
     QFETCH(bool, showWeb);
+    QFETCH(bool, storedExists);
     Fixture f;
     UserDefaults::standard().setBool(copy, "copyPDFtoFolder");
+    if (storedExists) {
+        QDir().mkpath(QFileInfo(f.folder.path(stored)).path());
+        stored = f.folder.write(stored, "%PDF-1.4\n");
+        opened = stored;
+    }
     const ArticleKey key = type == "pmid"
                                ? f.addPubMed("ncbi/metapub__31789841.xml", doiPMID, stored)
                                : f.addUser("7", stored);
