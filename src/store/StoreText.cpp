@@ -28,7 +28,10 @@ std::optional<qint64> leadingInteger(const QString& text)
     return negative ? -value : value;
 }
 
-std::optional<qint64> leadingInteger(const QVariant& value)
+namespace {
+
+// The number types a stored value may come as.
+bool isNumber(const QVariant& value)
 {
     switch (value.metaType().id()) {
     case QMetaType::Int:
@@ -38,30 +41,30 @@ std::optional<qint64> leadingInteger(const QVariant& value)
     case QMetaType::ULongLong:
     case QMetaType::Double:
     case QMetaType::Float:
-        return value.toLongLong();
-    case QMetaType::QString:
-        return leadingInteger(value.toString());
+        return true;
     default:
-        return std::nullopt;
+        return false;
     }
+}
+
+} // namespace
+
+std::optional<qint64> leadingInteger(const QVariant& value)
+{
+    if (isNumber(value))
+        return value.toLongLong();
+    if (value.metaType().id() == QMetaType::QString)
+        return leadingInteger(value.toString());
+    return std::nullopt;
 }
 
 std::optional<QString> textOf(const QVariant& value)
 {
-    switch (value.metaType().id()) {
-    case QMetaType::QString:
+    if (value.metaType().id() == QMetaType::QString)
         return orEmpty(value.toString());
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
+    if (isNumber(value))
         return value.toString();
-    default:
-        return std::nullopt;
-    }
+    return std::nullopt;
 }
 
 QString timestampNow()
